@@ -65,20 +65,19 @@ Dl1Input MakeInput(const CDib& image, const std::vector<std::uint8_t>& channels)
   return Dl1Input{channels, image.GetWidth(), image.GetHeight()};
 }
 
-// Nearest-entry search remembered per colour in a small direct-mapped table: photographs repeat
-// colours, and a full search costs up to 256 distances.
+// Nearest-entry search remembered per colour in a small direct-mapped table: drawn images repeat
+// colours.
 class NearestCache {
  public:
-  explicit NearestCache(const Palette& palette) : palette_(palette), slots_(kSlots) {}
+  explicit NearestCache(const Palette& palette) : search_(palette), slots_(kSlots) {}
 
   std::uint8_t IndexOf(Pixel p) {
     const std::uint32_t colour = p & 0x00FFFFFF;
     Slot& slot = slots_[(colour * 2654435761u) >> (32 - kSlotBits)];
     if (slot.colour != colour) {
       slot.colour = colour;
-      slot.index = static_cast<std::uint8_t>(
-          NearestPaletteIndex(palette_, static_cast<int>(BlueOf(p)), static_cast<int>(GreenOf(p)),
-                              static_cast<int>(RedOf(p))));
+      slot.index = static_cast<std::uint8_t>(search_.Find(
+          static_cast<int>(BlueOf(p)), static_cast<int>(GreenOf(p)), static_cast<int>(RedOf(p))));
     }
     return slot.index;
   }
@@ -90,7 +89,7 @@ class NearestCache {
     std::uint32_t colour = 0xFFFFFFFF;  // no pixel colour has bits above 23 set
     std::uint8_t index = 0;
   };
-  const Palette& palette_;
+  NearestColorSearch search_;
   std::vector<Slot> slots_;
 };
 

@@ -38,4 +38,24 @@ inline int NearestPaletteIndex(const Palette& palette, int c0, int c1, int c2) {
   return bestIndex;
 }
 
+// The same answer as NearestPaletteIndex, found faster for many queries: entries are kept sorted
+// by the channel in which the palette spreads most, and the search walks outwards from the
+// query's value in that channel until that channel alone is farther than the best match.
+class NearestColorSearch {
+ public:
+  explicit NearestColorSearch(const Palette& palette);
+  int Find(int c0, int c1, int c2) const;
+
+ private:
+  struct Entry {
+    int key;  // the sorting channel
+    int c0, c1, c2;
+    int index;
+  };
+  bool Consider(const Entry& e, int c0, int c1, int c2, int& best, int& bestIndex) const;
+
+  int keyChannel_ = 0;
+  std::vector<Entry> sorted_;
+};
+
 }  // namespace morvane

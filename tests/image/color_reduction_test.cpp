@@ -4,6 +4,7 @@
 
 #include <random>
 #include <set>
+#include <utility>
 
 #include "image/dl1_quantizer.h"
 #include "image/octree_quantizer.h"
@@ -124,6 +125,34 @@ TEST(SixteenColors, DitheringAGradientStaysInThePaletteAndDiffersFromPlainMappin
   }
   EXPECT_GT(differing, 64);
   EXPECT_EQ(gradient.GetPixel(10, 3), MakePixel(252, 40, 215, 48));  // source untouched
+}
+
+TEST(SixteenColors, DitheringFollowsTheSerpentinePathWithClampedErrors) {
+  // Expected indices worked out step by step outside the program; row 1 runs right to left.
+  const Pixel pixels[2][4] = {{0xFFC81E5A, 0xFF0ADC8C, 0xFFFAFA14, 0xFF5A5AC8},
+                              {0xFF3C3C3C, 0xFFB41414, 0xFF1E1EAA, 0xFFF0A000}};
+  const std::pair<int, std::array<int, 8>> cases[] = {
+      {0, {5, 6, 11, 8, 0, 1, 4, 11}},
+      {128, {5, 6, 11, 8, 3, 9, 12, 3}},
+      {31, {5, 6, 11, 8, 6, 9, 4, 3}},
+  };
+  for (const auto& [level, expected] : cases) {
+    CDib dib;
+    ASSERT_TRUE(dib.Create(4, 2));
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 4; ++x) dib.SetPixel(x, y, pixels[y][x]);
+    }
+    ASSERT_TRUE(ReduceTo16Colors(dib, dib, level));
+    for (int i = 0; i < 8; ++i) {
+      const auto& rgb = SystemPalette16()[expected[i]];
+      EXPECT_EQ(dib.GetPixel(i % 4, i / 4), MakePixel(255, rgb[0], rgb[1], rgb[2]))
+          << "level " << level << " pixel " << i;
+    }
+  }
+  CDib grey = MakeImage(4, 2, 0xFF646464);  // the error only tips pixel (2, 1) over to black
+  ASSERT_TRUE(ReduceTo16Colors(grey, grey, 128));
+  EXPECT_EQ(grey.GetPixel(2, 1), 0xFF000000u);
+  EXPECT_EQ(grey.GetPixel(1, 1), 0xFF808080u);
 }
 
 TEST(SixteenColors, DitherErrorIsClampedToTheLevel) {
@@ -314,6 +343,25 @@ TEST(Octree, NoVisiblePixelGivesOneBlackEntryInsteadOfAnEmptyPalette) {
   EXPECT_EQ(out.indices, std::vector<std::uint8_t>(9, 1));
   ASSERT_TRUE(ReduceToColors(dib, 256));
   EXPECT_EQ(dib.GetPixel(1, 1), 0x00000000u);
+}
+
+TEST(NearestColorSearch, AgreesWithTheLinearSearchIncludingTies) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 20; ++round) {
+    // Few distinct channel values make duplicate entries and equal distances common.
+    Palette palette(1 + random() % 256);
+    for (PaletteEntry& e : palette) {
+      for (int c = 0; c < 3; ++c) e[c] = static_cast<std::uint8_t>((random() % 8) * 34);
+    }
+    const NearestColorSearch search(palette);
+    // Queries on the half grid sit exactly between entries.
+    auto channel = [&](int query) { return query % 2 ? random() % 256 : (random() % 15) * 17; };
+    for (int query = 0; query < 1000; ++query) {
+      const int c0 = channel(query), c1 = channel(query), c2 = channel(query);
+      ASSERT_EQ(search.Find(c0, c1, c2), NearestPaletteIndex(palette, c0, c1, c2));
+    }
+  }
+  EXPECT_EQ(NearestColorSearch(Palette{}).Find(1, 2, 3), 0);
 }
 
 // --- Index mapping in general -------------------------------------------------------------
