@@ -96,6 +96,7 @@ class IconDocument {
   int Count() const { return static_cast<int>(frames_.size()); }
   // The frame shown in the edit area; -1 while none is selected.
   int Current() const { return current_; }
+  // index must lie in 0..Count() - 1.
   ImageFrame& Frame(int index) { return *frames_[static_cast<std::size_t>(index)]; }
   const ImageFrame& Frame(int index) const { return *frames_[static_cast<std::size_t>(index)]; }
   ImageFrame* CurrentFrame() { return current_ >= 0 ? &Frame(current_) : nullptr; }
