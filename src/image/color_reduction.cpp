@@ -61,6 +61,16 @@ std::vector<std::uint8_t> ToChannels(const std::vector<Pixel>& pixels, ChannelOr
   return channels;
 }
 
+Palette SystemPaletteIn(ChannelOrder order) {
+  Palette palette;
+  for (const auto& rgb : kSystemPalette16) {
+    const bool blueFirst = order == ChannelOrder::kBlueFirst;
+    palette.push_back(
+        PaletteEntry{blueFirst ? rgb[2] : rgb[0], rgb[1], blueFirst ? rgb[0] : rgb[2], 0});
+  }
+  return palette;
+}
+
 Dl1Input MakeInput(const CDib& image, const std::vector<std::uint8_t>& channels) {
   return Dl1Input{channels, image.GetWidth(), image.GetHeight()};
 }
@@ -164,11 +174,7 @@ const std::array<std::array<std::uint8_t, 3>, 16>& SystemPalette16() {
 }
 
 Palette SystemPalette16Bgr() {
-  Palette palette;
-  palette.reserve(kSystemPalette16.size());
-  for (const auto& rgb : kSystemPalette16)
-    palette.push_back(PaletteEntry{rgb[2], rgb[1], rgb[0], 0});
-  return palette;
+  return SystemPaletteIn(ChannelOrder::kBlueFirst);
 }
 
 void ReduceToMonochrome(const CDib& source, CDib& target) {
@@ -198,9 +204,7 @@ bool ReduceTo16Colors(const CDib& source, CDib& target, int ditherLevel) {
   try {
     pixels = ReadPixels(source);
     const std::vector<std::uint8_t> channels = ToChannels(pixels, ChannelOrder::kRedFirst);
-    Palette palette;
-    for (const auto& rgb : kSystemPalette16)
-      palette.push_back(PaletteEntry{rgb[0], rgb[1], rgb[2], 0});
+    const Palette palette = SystemPaletteIn(ChannelOrder::kRedFirst);
     if (!Dl1MapToPalette(MakeInput(source, channels), palette, ditherLevel, indices)) return false;
   } catch (const std::bad_alloc&) {
     return false;

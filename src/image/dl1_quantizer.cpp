@@ -44,15 +44,12 @@ int CellCentre(int cell, int channel) {
   return top << 3 | 4;
 }
 
-bool InputIsValid(const Dl1Input& input) {
-  if (input.width < 0 || input.height < 0) return false;
-  const std::size_t pixels =
-      static_cast<std::size_t>(input.width) * static_cast<std::size_t>(input.height);
-  return input.channels.size() / 3 >= pixels;
-}
-
 std::size_t PixelCount(const Dl1Input& input) {
   return static_cast<std::size_t>(input.width) * static_cast<std::size_t>(input.height);
+}
+
+bool InputIsValid(const Dl1Input& input) {
+  return input.width >= 0 && input.height >= 0 && input.channels.size() / 3 >= PixelCount(input);
 }
 
 // --- Histogram tree and palette building --------------------------------------------------
