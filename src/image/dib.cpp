@@ -101,7 +101,7 @@ bool CDib::CopyTo(CDib& target, CopyMode mode) const {
 }
 
 void CDib::PaintPixel(int x, int y, Pixel v) {
-  if (!clip.Contains(x, y)) return;
+  if (!IsWritable(x, y)) return;
   Pixel& p = pixels_[Index(x, y)];
   if (v > 0xFEFFFFFF) {
     p = v;
@@ -113,7 +113,7 @@ void CDib::PaintPixel(int x, int y, Pixel v) {
 }
 
 void CDib::ErasePixel(int x, int y, int strength) {
-  if (!clip.Contains(x, y)) return;
+  if (!IsWritable(x, y)) return;
   Pixel& p = pixels_[Index(x, y)];
   const std::uint32_t s = static_cast<std::uint32_t>(std::clamp(strength, 0, 255));
   const std::uint32_t alpha = s == 255 ? 0 : AlphaOf(p) * (255 - s) / 255;

@@ -85,11 +85,18 @@ class CDib {
 
   // --- Checked pixel access (confined to clip) -------------------------------------------
 
+  // A point is readable and writable when it lies inside the clip. It must also lie inside the
+  // stored pixels: a clip may outlive Release or be set wider than the image by a caller, and
+  // must never lead outside the buffer.
+  bool IsWritable(int x, int y) const {
+    return clip.Contains(x, y) && static_cast<unsigned>(x) < static_cast<unsigned>(width_) &&
+           static_cast<unsigned>(y) < static_cast<unsigned>(height_);
+  }
   Pixel GetPixel(int x, int y) const {
-    return clip.Contains(x, y) ? pixels_[Index(x, y)] : outsideValue;
+    return IsWritable(x, y) ? pixels_[Index(x, y)] : outsideValue;
   }
   void SetPixel(int x, int y, Pixel v) {
-    if (clip.Contains(x, y)) pixels_[Index(x, y)] = v;
+    if (IsWritable(x, y)) pixels_[Index(x, y)] = v;
   }
   // Opaque values are stored, alpha-0 values clear only the alpha byte, others composite.
   void PaintPixel(int x, int y, Pixel v);

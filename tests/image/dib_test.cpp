@@ -217,3 +217,24 @@ TEST(CDib, MoveLeavesSourceEmpty) {
 
 }  // namespace
 }  // namespace morvane
+
+namespace morvane {
+namespace {
+
+TEST(CDib, AClipWiderThanTheImageOrOutlivingReleaseNeverLeadsOutsideThePixels) {
+  CDib dib;
+  ASSERT_TRUE(dib.Create(4, 4));
+  dib.clip = {-5, -5, 50, 50};
+  dib.SetPixel(10, 1, 0xFFFFFFFF);
+  dib.PaintPixel(-1, 1, 0xFFFFFFFF);
+  dib.ErasePixel(1, 4, 255);
+  EXPECT_EQ(dib.GetPixel(10, 1), 0u);
+  EXPECT_EQ(dib.GetChannelBounds(24), (Rect{-1, -1, -1, -1}));
+  dib.Release();
+  EXPECT_EQ(dib.clip, (Rect{-5, -5, 50, 50}));
+  dib.SetPixel(1, 1, 0xFFFFFFFF);
+  EXPECT_EQ(dib.GetPixel(1, 1), 0u);
+}
+
+}  // namespace
+}  // namespace morvane
