@@ -8,6 +8,8 @@
 //   scaled; an empty or inverted result does nothing;
 // - the destination rectangle keeps its geometry (the scale follows its full size), but only its
 //   part inside the destination image is computed and written; nothing else is touched.
+// Filtered scaling reads the source through its clip (outside it: outsideValue), as every
+// resampling reader does; nearest neighbour copies the stored pixels, as a plain blit would.
 
 #include <algorithm>
 #include <cmath>
@@ -74,13 +76,25 @@ class ContributionTable {
   int HighestSource() const { return highest_; }
 
  private:
-  void Add(int left, int right);
+  Contribution TrimZeros(Contribution c) const;
 
   std::vector<Contribution> entries_;
   std::vector<double> weights_;
   int lowest_ = 0;
   int highest_ = 0;
 };
+
+// Pixels of weight 0 at either end add exactly nothing to any sum (the colour weights g * w are
+// 0 as well), so leaving them out changes no result and saves work: an unscaled line with the
+// weights (0, 1, 0) becomes a copy of one pixel.
+Contribution ContributionTable::TrimZeros(Contribution c) const {
+  while (c.left < c.right && weights_[c.offset] == 0.0) {
+    ++c.left;
+    ++c.offset;
+  }
+  while (c.right > c.left && weights_[c.offset + (c.right - c.left)] == 0.0) --c.right;
+  return c;
+}
 
 bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sourceLength,
                               std::int64_t first, std::int64_t last) {
@@ -121,7 +135,7 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
     }
     if (sum > 0.0) {
       for (std::size_t k = offset; k < weights_.size(); ++k) weights_[k] /= sum;
-      entries_.push_back({static_cast<int>(left), static_cast<int>(right), offset});
+      entries_.push_back(TrimZeros({static_cast<int>(left), static_cast<int>(right), offset}));
     } else {
       // A narrow kernel can fall between two source pixels when enlarging (radius below 0.5),
       // which would leave a hole of transparent black; the nearest source pixel stands in
@@ -138,7 +152,9 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
 }
 
 // The integer part of (sum + 0.5) as a byte. Sums of non-negative, normalised weights stay
-// within 0..255; the clamp only guards the conversion.
+// within 0..255 with one exception: a visible pixel at the very edge of the kernel (weight near
+// 1e-16) among transparent ones makes 1 - t cancel, and g * w overshoots. That pixel comes out
+// with alpha 0, and the clamp keeps its meaningless colour from spilling into the alpha byte.
 std::uint32_t ToChannel(double sum) {
   const double v = sum + 0.5;
   if (!(v > 0.0)) return 0;
@@ -170,29 +186,53 @@ double ColourGain(double t) {
   return t < 1.0 ? 1.0 / (1.0 - t) : t;
 }
 
-// Horizontal pass over one row. Without transparent pixels g is 1, so the quick loop gives
-// exactly what the general one would.
-template <bool kAnyTransparent>
-void FilterRow(const Pixel* source, const ContributionTable& table, Pixel* out) {
+// One destination pixel from n source pixels with weights w, some of them transparent.
+// Transparent pixels get a colour weight of 0 rather than a branch (adding 0.0 leaves a sum
+// exactly as it was), which keeps the loop free of unpredictable branches on speckled alpha.
+Pixel FilterMixed(const Pixel* p, const double* w, int n) {
+  double t = 0.0;
+  for (int j = 0; j < n; ++j) t += IsTransparent(p[j]) ? w[j] : 0.0;
+  const double g = ColourGain(t);
+  ChannelSums sums;
+  for (int j = 0; j < n; ++j) sums.Add(p[j], w[j], IsTransparent(p[j]) ? 0.0 : g * w[j]);
+  return sums.ToPixel();
+}
+
+// A window of one pixel with weight 1 (unscaled lines) passes that pixel through: its sums are
+// its own channels, and a transparent pixel comes out transparent black.
+bool IsPassThrough(const Contribution& c, const double* w) {
+  return c.left == c.right && w[0] == 1.0;
+}
+Pixel PassThrough(Pixel v) {
+  return IsTransparent(v) ? 0 : v;
+}
+
+// Horizontal pass over one row of `width` pixels. A count of the transparent pixels before each
+// column tells every window apart: none transparent means g is 1 and a plain weighted sum gives
+// exactly the same result; all transparent gives transparent black (no colour, alpha 0).
+void FilterRow(const Pixel* source, int width, const ContributionTable& table,
+               std::vector<int>& transparentBefore, Pixel* out) {
+  transparentBefore[0] = 0;
+  for (int x = 0; x < width; ++x) {
+    transparentBefore[x + 1] = transparentBefore[x] + (IsTransparent(source[x]) ? 1 : 0);
+  }
   for (std::size_t k = 0; k < table.Size(); ++k) {
     const Contribution& c = table[k];
     const Pixel* p = source + c.left;
     const double* w = table.Weights(c);
     const int n = c.right - c.left + 1;
-    ChannelSums sums;
-    if constexpr (kAnyTransparent) {
-      double t = 0.0;
-      for (int j = 0; j < n; ++j) {
-        if (IsTransparent(p[j])) t += w[j];
-      }
-      const double g = ColourGain(t);
-      for (int j = 0; j < n; ++j) {
-        if (!IsTransparent(p[j])) sums.Add(p[j], w[j], g * w[j]);
-      }
+    const int transparent = transparentBefore[c.right + 1] - transparentBefore[c.left];
+    if (IsPassThrough(c, w)) {
+      out[k] = PassThrough(*p);
+    } else if (transparent == n) {
+      out[k] = 0;
+    } else if (transparent > 0) {
+      out[k] = FilterMixed(p, w, n);
     } else {
+      ChannelSums sums;
       for (int j = 0; j < n; ++j) sums.Add(p[j], w[j], w[j]);
+      out[k] = sums.ToPixel();
     }
-    out[k] = sums.ToPixel();
   }
 }
 
@@ -228,13 +268,15 @@ void FilterColumns(const PixelView& rows, const Contribution& c, const double* w
                    Pixel* out) {
   const int n = c.right - c.left + 1;
   const int width = rows.width;
+  if (IsPassThrough(c, w)) {
+    std::transform(rows.Row(c.left), rows.Row(c.left) + width, out, PassThrough);
+    return;
+  }
   if constexpr (kAnyTransparent) {
     std::fill(sums.t.begin(), sums.t.end(), 0.0);
     for (int j = 0; j < n; ++j) {
       const Pixel* row = rows.Row(c.left + j);
-      for (int x = 0; x < width; ++x) {
-        if (IsTransparent(row[x])) sums.t[x] += w[j];
-      }
+      for (int x = 0; x < width; ++x) sums.t[x] += IsTransparent(row[x]) ? w[j] : 0.0;
     }
     for (int x = 0; x < width; ++x) sums.g[x] = ColourGain(sums.t[x]);
   }
@@ -245,11 +287,8 @@ void FilterColumns(const PixelView& rows, const Contribution& c, const double* w
     for (int x = 0; x < width; ++x) {
       const Pixel v = row[x];
       double gw = wj;
-      if constexpr (kAnyTransparent) {
-        if (IsTransparent(v)) continue;
-        gw = sums.g[x] * wj;
-      }
-      sums.alpha[x] += wj * AlphaOf(v);
+      if constexpr (kAnyTransparent) gw = IsTransparent(v) ? 0.0 : sums.g[x] * wj;
+      sums.alpha[x] += wj * AlphaOf(v);  // a transparent pixel adds 0
       sums.red[x] += gw * RedOf(v);
       sums.green[x] += gw * GreenOf(v);
       sums.blue[x] += gw * BlueOf(v);
@@ -362,15 +401,12 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
   const PixelView middle{buffer.get(), static_cast<std::size_t>(columns), columns, rows};
   std::vector<int> transparentRowsBefore(static_cast<std::size_t>(rows) + 1, 0);
   ColumnSums sums(static_cast<std::size_t>(columns));
+  std::vector<int> transparentBefore(static_cast<std::size_t>(source.width) + 1);
 
   for (int y = 0; y < rows; ++y) {
     const Pixel* in = source.Row(firstRow + y);
     Pixel* out = buffer.get() + static_cast<std::size_t>(y) * columns;
-    if (AnyTransparent(in, source.width)) {
-      FilterRow<true>(in, across, out);
-    } else {
-      FilterRow<false>(in, across, out);
-    }
+    FilterRow(in, source.width, across, transparentBefore, out);
     transparentRowsBefore[y + 1] = transparentRowsBefore[y] + AnyTransparent(out, columns);
   }
 

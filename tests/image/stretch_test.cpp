@@ -224,6 +224,27 @@ TEST(StretchFilter, FullyTransparentAreaStaysTransparentBlack) {
   }
 }
 
+// Shrinking 16 -> 10 at 1.0 puts the lone visible pixel at the very edge of some kernels, with a
+// weight near 1e-16 beside transparent ones: the renormalised colour overshoots 255 there, and
+// must not spill into the alpha byte and make an invisible pixel visible.
+TEST(StretchFilter, VanishingWeightsNeverMakeTransparentPixelsVisible) {
+  for (bool vertical : {false, true}) {
+    CDib src, dst;
+    ASSERT_TRUE(src.Create(vertical ? 1 : 16, vertical ? 16 : 1));
+    src.Row(vertical ? 8 : 0)[vertical ? 0 : 8] = 0xFFC8C8C8;
+    ASSERT_TRUE(dst.Create(vertical ? 1 : 10, vertical ? 10 : 1));
+    src.StretchTo(dst, 1.0);
+    int visible = 0;
+    for (int i = 0; i < 10; ++i) {
+      const Pixel p = vertical ? dst.GetPixel(0, i) : dst.GetPixel(i, 0);
+      if (AlphaOf(p) == 0) continue;
+      ++visible;
+      EXPECT_EQ(p & 0x00FFFFFF, 0x00C8C8C8u) << i;
+    }
+    EXPECT_EQ(visible, 1);
+  }
+}
+
 TEST(StretchFilter, GaussianIsSymmetricAndNormalised) {
   CDib src, dst;
   ASSERT_TRUE(src.Create(15, 15));
