@@ -1,0 +1,33 @@
+// The "/install" and "/uninstall" switches of the command line. Both end the program without
+// opening its window: "/install" writes the first-run defaults of the settings tree,
+// "/uninstall" removes the whole tree.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/settings.h"
+
+namespace morvane {
+
+enum class InstallSwitch { kNone, kInstall, kUninstall };
+
+// Looks at the first argument (after the program name), compared in lower case.
+InstallSwitch parse_install_switch(const std::vector<std::string>& arguments);
+
+// Writes the placements of the tool windows and dialogs, then the root values: "ExePath" and
+// "Main executable" = exePath (the program's absolute path), the main window's placement, the
+// interface colours and, when language is not null, "Language".
+void write_first_run_defaults(Settings& settings, std::string_view exePath,
+                              const std::string* language);
+
+// Removes the whole settings tree.
+void remove_settings_tree(Settings& settings);
+
+// Runs "/install" or "/uninstall" when the first argument is one of them, taking the language
+// from the second argument. Returns true when a switch ran and the program should end.
+bool handle_install_switch(const std::vector<std::string>& arguments, Settings& settings,
+                           std::string_view exePath);
+
+}  // namespace morvane
