@@ -47,12 +47,13 @@ inline constexpr int kLanguageCommandLast = 33329;
 
 // Sections of the program's texts.
 namespace language_section {
-inline constexpr std::string_view kInfo = "Info";              // program, version, name
-inline constexpr std::string_view kMessages = "Msg";           // message boxes
-inline constexpr std::string_view kMainMenu = "Main_menu";     // the main window's menu bar
-inline constexpr std::string_view kMainOpen = "Main_open";     // the "Open object" drop-down
-inline constexpr std::string_view kLibraryTools = "Libtools";  // the library toolbar
-inline constexpr std::string_view kDefault = "DEFAULT";        // texts shared by all dialogs
+inline constexpr std::string_view kInfo = "Info";               // program, version, name
+inline constexpr std::string_view kMessages = "Msg";            // message boxes
+inline constexpr std::string_view kMainMenu = "Main_menu";      // the main window's menu bar
+inline constexpr std::string_view kMainOpen = "Main_open";      // the "Open object" drop-down
+inline constexpr std::string_view kMainColors = "Main_colors";  // format names by bit count
+inline constexpr std::string_view kLibraryTools = "Libtools";   // the library toolbar
+inline constexpr std::string_view kDefault = "DEFAULT";         // texts shared by all dialogs
 }  // namespace language_section
 
 }  // namespace morvane
