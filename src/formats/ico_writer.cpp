@@ -1,0 +1,131 @@
+// Writing icon and cursor files: a size pass that fixes every image's length (measuring the PNG
+// streams), then header, directory and images in order.
+#include <algorithm>
+#include <new>
+#include <string>
+
+#include "formats/file_io.h"
+#include "formats/ico_codec.h"
+#include "image/byte_sink.h"
+
+namespace morvane {
+namespace {
+
+constexpr std::size_t kHeaderSize = 6;
+constexpr std::size_t kEntrySize = 16;
+
+int NormalFormat(int format) {
+  return format == 1 || format == 4 || format == 8 || format == 24 ? format : 32;
+}
+
+std::uint8_t ColorCount(int format) {
+  if (format == 1) return 2;
+  if (format == 4) return 16;
+  return 0;
+}
+
+std::uint16_t HotspotField(int v) {
+  return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF));
+}
+
+void WriteEntry(ByteSink& sink, const CDib& image, int format, bool cursor, int hotspotX,
+                int hotspotY, std::uint32_t length, std::uint32_t offset) {
+  sink.U8(static_cast<std::uint8_t>(image.GetWidth() % 256));
+  sink.U8(static_cast<std::uint8_t>(image.GetHeight() % 256));
+  sink.U8(ColorCount(format));
+  sink.U8(0);
+  sink.U16(cursor ? HotspotField(hotspotX) : 1);
+  sink.U16(cursor ? HotspotField(hotspotY) : static_cast<std::uint16_t>(format));
+  sink.U32(length);
+  sink.U32(offset);
+}
+
+Status FrameError(std::size_t index, const Status& why) {
+  return why.WithContext("Icon file: image " + std::to_string(index + 1));
+}
+
+// The size pass: every image's length, and a check that the whole file fits 32-bit offsets.
+Result<std::vector<std::uint32_t>> ImageLengths(std::span<const IconFrameRef> frames,
+                                                const IconWriteOptions& options) {
+  std::vector<std::uint32_t> lengths;
+  std::uint64_t end = kHeaderSize + kEntrySize * frames.size();
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    const CDib* image = frames[i].image;
+    if (image == nullptr || !image->IsLive()) {
+      return FrameError(i, {ErrorCode::kBadFormat, "no image to write"});
+    }
+    Result<std::size_t> length = IconImageLength(*image, NormalFormat(frames[i].format), options);
+    if (!length.ok()) return FrameError(i, length.status());
+    end += *length;
+    if (end > 0xFFFFFFFFu) return FrameError(i, {ErrorCode::kTooLarge, "file over 4 GiB"});
+    lengths.push_back(static_cast<std::uint32_t>(*length));
+  }
+  return lengths;
+}
+
+Status WriteAll(std::vector<std::uint8_t>& out, std::span<const IconFrameRef> frames, int hotspotX,
+                int hotspotY, const IconWriteOptions& options) {
+  if (frames.empty() || frames.size() > 0xFFFF) {
+    return {ErrorCode::kBadFormat, "Icon file: needs 1 to 65535 images"};
+  }
+  Result<std::vector<std::uint32_t>> lengths = ImageLengths(frames, options);
+  if (!lengths.ok()) return lengths.status();
+
+  const bool cursor = hotspotX != kIconNoHotspot;
+  ByteSink sink(out);
+  sink.U16(0);
+  sink.U16(cursor ? 2 : 1);
+  sink.U16(static_cast<std::uint16_t>(frames.size()));
+  auto offset = static_cast<std::uint32_t>(kHeaderSize + kEntrySize * frames.size());
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    WriteEntry(sink, *frames[i].image, NormalFormat(frames[i].format), cursor, hotspotX, hotspotY,
+               (*lengths)[i], offset);
+    offset += (*lengths)[i];
+  }
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    Result<std::size_t> written =
+        WriteIconImage(*frames[i].image, NormalFormat(frames[i].format), out, options);
+    if (!written.ok()) return FrameError(i, written.status());
+    if (*written != (*lengths)[i]) {
+      return FrameError(i, {ErrorCode::kLibrary, "image length differs from its size pass"});
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+std::vector<IconFrameRef> FrameRefs(std::span<const IconFrame> frames) {
+  std::vector<IconFrameRef> refs;
+  refs.reserve(frames.size());
+  for (const IconFrame& f : frames) refs.push_back({&f.image, f.format});
+  return refs;
+}
+
+Status WriteIconFile(std::vector<std::uint8_t>& out, std::span<const IconFrameRef> frames,
+                     int hotspotX, int hotspotY, const IconWriteOptions& options) {
+  const std::size_t start = out.size();
+  Status st;
+  try {
+    st = WriteAll(out, frames, hotspotX, hotspotY, options);
+  } catch (const std::bad_alloc&) {
+    st = {ErrorCode::kOutOfMemory, "Icon file: out of memory"};
+  }
+  if (!st.ok()) out.resize(start);
+  return st;
+}
+
+Status WriteIconFile(const std::filesystem::path& path, std::span<const IconFrameRef> frames,
+                     int hotspotX, int hotspotY, const IconWriteOptions& options) {
+  std::vector<std::uint8_t> bytes;
+  if (Status st = WriteIconFile(bytes, frames, hotspotX, hotspotY, options); !st.ok()) return st;
+  return WriteFileAtomic(path, bytes);
+}
+
+Status WriteOneImageIconFile(std::vector<std::uint8_t>& out, const CDib& image, int format,
+                             int hotspotX, int hotspotY, const IconWriteOptions& options) {
+  const IconFrameRef frame{&image, format};
+  return WriteIconFile(out, std::span<const IconFrameRef>(&frame, 1), hotspotX, hotspotY, options);
+}
+
+}  // namespace morvane
