@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <string>
 
 #include "exe_fixtures.h"
+#include "format_test_support.h"
+#include "formats/file_io.h"
 #include "support/mutations.h"
+#include "wrestool_support.h"
 
 namespace morvane {
 namespace {
@@ -286,6 +292,188 @@ TEST(IconGroupsRobustness, EveryBitFlipAndTruncationOfAnNeFileFailsCleanlyOrRead
   ASSERT_EQ(ListExecutableGroups(f.bytes).groups.size(), 1u);
   fx::ForEachBitFlip(f.bytes, ExerciseListing);
   fx::ForEachTruncation(f.bytes, ExerciseListing);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Real programs and libraries
+
+struct KnownFile {
+  const char* path;  // under the shared test data's pe/ folder
+  std::size_t iconGroups;
+  std::size_t cursorGroups;
+  bool pe32Plus;
+};
+
+const KnownFile kKnownFiles[] = {
+    {"wine64/notepad.exe", 1, 0, true},
+    {"wine64/regedit.exe", 6, 0, true},
+    {"wine64/wordpad.exe", 1, 1, true},
+    {"wine64/user32.dll", 7, 28, true},
+    {"nsis/Stubs/zlib-x86-ansi", 1, 0, false},
+    {"nsis/Stubs/zlib-amd64-unicode", 1, 0, true},
+    {"nsis/Stubs/lzma_solid-x86-unicode", 1, 0, false},
+    {"nsis/Stubs/bzip2_solid-amd64-unicode", 1, 0, true},
+};
+
+std::string TestNameOf(const std::string& path) {
+  std::string name;
+  for (char c : path) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+}
+
+std::size_t CountKind(const IconGroupList& list, GroupKind kind) {
+  std::size_t n = 0;
+  for (const IconGroup& g : list.groups) n += g.kind == kind;
+  return n;
+}
+
+class InteropPeFiles : public ::testing::TestWithParam<KnownFile> {
+ protected:
+  std::filesystem::path Path() const {
+    return fx::SharedData(std::string("pe/") + GetParam().path);
+  }
+};
+
+TEST_P(InteropPeFiles, ListsTheKnownNumberOfIconAndCursorGroups) {
+  const auto bytes = ReadFileBytes(Path());
+  ASSERT_TRUE(bytes.ok());
+  ResourceTree tree;
+  ASSERT_TRUE(tree.Open(*bytes));
+  EXPECT_EQ(tree.IsPe32Plus(), GetParam().pe32Plus);
+  const IconGroupList list = ListIconGroups(tree);
+  EXPECT_EQ(CountKind(list, GroupKind::kIcon), GetParam().iconGroups);
+  EXPECT_EQ(CountKind(list, GroupKind::kCursor), GetParam().cursorGroups);
+  EXPECT_EQ(list.skippedGroups, 0);
+}
+
+// Entries of the file's own group data, read here independently of the reader under test.
+struct RawEntry {
+  std::uint16_t width, height, planes, bits, id;
+  std::uint8_t colors;
+  std::uint32_t bytes;
+};
+
+std::vector<RawEntry> RawEntries(const ByteVector& group, bool cursor) {
+  std::vector<RawEntry> out;
+  const std::size_t count = group.size() >= 6 ? group[4] | group[5] << 8 : 0;
+  for (std::size_t k = 0; k < count && 6 + 14 * (k + 1) <= group.size(); ++k) {
+    const Bytes e = Bytes(group).subspan(6 + 14 * k, 14);
+    RawEntry r{};
+    r.width = cursor ? *LoadU16(e, 0) : e[0];
+    r.height = cursor ? *LoadU16(e, 2) : e[1];
+    r.colors = cursor ? 0 : e[2];
+    r.planes = *LoadU16(e, 4);
+    r.bits = *LoadU16(e, 6);
+    r.bytes = *LoadU32(e, 8);
+    r.id = *LoadU16(e, 12);
+    out.push_back(r);
+  }
+  return out;
+}
+
+// The first language of every name of one type, in listed order.
+std::vector<std::string> NamesOfType(const std::vector<fx::WrestoolEntry>& listing,
+                                     const std::string& type) {
+  std::vector<std::string> names;
+  for (const auto& e : listing) {
+    if (e.type == type && std::find(names.begin(), names.end(), e.name) == names.end()) {
+      names.push_back(e.name);
+    }
+  }
+  return names;
+}
+
+class PeerComparison {
+ public:
+  explicit PeerComparison(std::filesystem::path path) : path_(std::move(path)) {}
+
+  ByteVector Extract(const std::string& args) const {
+    auto out = fx::RunCapture("wrestool -x " + args + " " + fx::ShellQuote(path_.string()));
+    EXPECT_TRUE(out) << args;
+    return out.value_or(ByteVector{});
+  }
+
+  // Group entries, image bytes and hotspots against the raw resources wrestool extracts; sizes,
+  // formats and hotspots against the icon or cursor file it converts the group into.
+  void CheckGroup(const IconGroup& group, const std::vector<std::string>& imageNames) const {
+    const bool cursor = group.kind == GroupKind::kCursor;
+    const std::string groupType = cursor ? "12" : "14";
+    const std::string imageType = cursor ? "1" : "3";
+    const std::string name = fx::ShellQuote(group.name.ToString());
+    std::vector<RawEntry> expected;
+    for (const RawEntry& e : RawEntries(Extract("--raw -t " + groupType + " -n " + name), cursor)) {
+      if (std::find(imageNames.begin(), imageNames.end(), std::to_string(e.id)) !=
+          imageNames.end()) {
+        expected.push_back(e);
+      }
+    }
+    ASSERT_EQ(group.images.size(), expected.size());
+    const ByteVector converted = Extract("-t " + groupType + " -n " + name);
+    ASSERT_GE(converted.size(), 6 + 16 * expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+      SCOPED_TRACE("image " + std::to_string(k));
+      const GroupImage& image = group.images[k];
+      const RawEntry& e = expected[k];
+      EXPECT_EQ(image.entry.resourceId, e.id);
+      EXPECT_EQ(image.entry.width, e.width);
+      EXPECT_EQ(image.entry.height, e.height);
+      EXPECT_EQ(image.entry.colorCount, e.colors);
+      EXPECT_EQ(image.entry.planes, e.planes);
+      EXPECT_EQ(image.entry.bitCount, e.bits);
+      EXPECT_EQ(image.entry.bytesInResource, e.bytes);
+
+      ByteVector raw = Extract("--raw -t " + imageType + " -n " + std::to_string(e.id));
+      const Bytes dir = Bytes(converted).subspan(6 + 16 * k, 16);
+      EXPECT_EQ(dir[0], image.width & 0xFF);
+      if (cursor) {
+        ASSERT_GE(raw.size(), 4u);
+        EXPECT_EQ(image.hotspotX, *LoadU16(raw, 0));
+        EXPECT_EQ(image.hotspotY, *LoadU16(raw, 2));
+        EXPECT_EQ(*LoadU16(dir, 4), image.hotspotX);
+        EXPECT_EQ(*LoadU16(dir, 6), image.hotspotY);
+        raw.erase(raw.begin(), raw.begin() + 4);
+      } else {
+        EXPECT_EQ(dir[1], image.height & 0xFF);
+        EXPECT_EQ(*LoadU16(dir, 6), image.bits);
+      }
+      EXPECT_TRUE(ToVector(image.data) == raw) << "image bytes differ from wrestool's";
+    }
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+TEST_P(InteropPeFiles, GroupsAndImagesMatchWrestool) {
+  if (!fx::HaveWrestool()) GTEST_SKIP() << "icoutils' wrestool is not installed";
+  const auto bytes = ReadFileBytes(Path());
+  ASSERT_TRUE(bytes.ok());
+  const IconGroupList list = ListExecutableGroups(*bytes);
+  const auto text = fx::RunCapture("wrestool -l " + fx::ShellQuote(Path().string()));
+  ASSERT_TRUE(text);
+  const auto listing = fx::ParseWrestoolListing(std::string(text->begin(), text->end()));
+
+  std::vector<std::pair<GroupKind, std::string>> expected;
+  for (const auto& n : NamesOfType(listing, "14")) expected.emplace_back(GroupKind::kIcon, n);
+  for (const auto& n : NamesOfType(listing, "12")) expected.emplace_back(GroupKind::kCursor, n);
+  ASSERT_EQ(list.groups.size(), expected.size());
+  const PeerComparison peer(Path());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const IconGroup& group = list.groups[i];
+    SCOPED_TRACE("group " + group.name.ToString());
+    EXPECT_EQ(group.kind, expected[i].first);
+    EXPECT_EQ(group.name.ToString(), expected[i].second);
+    peer.CheckGroup(group, NamesOfType(listing, group.kind == GroupKind::kIcon ? "3" : "1"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedTestData, InteropPeFiles, ::testing::ValuesIn(kKnownFiles),
+                         [](const auto& info) { return TestNameOf(info.param.path); });
+
+TEST(InteropPeFiles, TheUninstallerDataStubIsNoExecutable) {
+  const auto bytes = ReadFileBytes(fx::SharedData("pe/nsis/Stubs/uninst"));
+  ASSERT_TRUE(bytes.ok());
+  EXPECT_TRUE(ListExecutableGroups(*bytes).groups.empty());
 }
 
 }  // namespace
