@@ -1,7 +1,9 @@
 #include "shell/install_switches.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "shell/settings_main_window.h"
@@ -122,7 +124,10 @@ InstallSwitch parse_install_switch(const std::vector<std::string>& arguments) {
 void write_first_run_defaults(Settings& settings, std::string_view exePath,
                               const std::string* language) {
   WritePlacements(settings);
-  WriteRootValues(settings, exePath);
+  // The export plug-in starts the editor from this path whatever its working folder is.
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(exePath, ec);
+  WriteRootValues(settings, ec ? std::string(exePath) : absolute.string());
   if (language) write_language(settings, *language);
 }
 

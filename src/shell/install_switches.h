@@ -17,7 +17,7 @@ enum class InstallSwitch { kNone, kInstall, kUninstall };
 InstallSwitch parse_install_switch(const std::vector<std::string>& arguments);
 
 // Writes the placements of the tool windows and dialogs, then the root values: "ExePath" and
-// "Main executable" = exePath (the program's absolute path), the main window's placement, the
+// "Main executable" = exePath made absolute, the main window's placement, the
 // interface colours and, when language is not null, "Language".
 void write_first_run_defaults(Settings& settings, std::string_view exePath,
                               const std::string* language);

@@ -189,6 +189,17 @@ void translate_menu(const LanguagePack& pack, std::string_view section, QMenuBar
   translate_menu(pack, section, access);
 }
 
+void fill_language_menu(const LanguagePack& pack, QMenu* menu) {
+  if (!menu) return;
+  menu->clear();
+  for (const LanguageMenuEntry& entry : language_menu_entries(pack)) {
+    QAction* action = menu->addAction(QString::fromStdString(entry.name));
+    set_control_id(action, entry.commandId);
+    action->setCheckable(true);
+    action->setChecked(entry.checked);
+  }
+}
+
 void apply_hints(const LanguagePack& pack, std::string_view section, QWidget* window) {
   if (!window) return;
   const QList<QWidget*> widgets = OwnWidgets(window);

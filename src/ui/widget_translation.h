@@ -39,6 +39,10 @@ void translate_menu(const LanguagePack& pack, std::string_view section, QMenuBar
 // Sets the tooltips listed as "hint_<n>" in section on the widgets of window they name.
 void apply_hints(const LanguagePack& pack, std::string_view section, QWidget* window);
 
+// Fills the Language popup with one checkable entry per pack (commands 33300 to 33329), the
+// selected pack checked. Without packs the popup stays empty.
+void fill_language_menu(const LanguagePack& pack, QMenu* menu);
+
 // A pack text as Qt shows it: carriage returns become line feeds.
 QString ToDisplayText(std::string_view packText);
 

@@ -112,6 +112,15 @@ TEST(InstallSwitch, InstallThroughTheProgramsStoreReadsBackAfterReopening) {
   EXPECT_EQ(s.read_string("", "Language", "unset"), "unset");
 }
 
+TEST(InstallSwitch, ProgramPathIsStoredAbsolute) {
+  MemorySettingsStore store;
+  Settings s(store);
+  write_first_run_defaults(s, "bin/morvane", nullptr);
+  const std::string stored = s.read_string("", "Main executable", "");
+  EXPECT_TRUE(std::filesystem::path(stored).is_absolute()) << stored;
+  EXPECT_EQ(std::filesystem::path(stored).filename(), "morvane");
+}
+
 TEST(InstallSwitch, UninstallRemovesTheWholeTree) {
   MemorySettingsStore store;
   Settings s(store);

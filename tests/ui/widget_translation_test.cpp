@@ -171,6 +171,26 @@ TEST_F(WidgetTranslation, MenuBarPopupsAndCommandsKeepTheirState) {
   EXPECT_EQ(edit->menuAction()->text(), "&Bearbeiten");
 }
 
+TEST_F(WidgetTranslation, LanguageMenuListsPacksUnderTheirCommands) {
+  folder_.WritePack("english.lng", "English", "");
+  LanguagePack pack;
+  pack.discover(folder_.root());
+  pack.select("Deutsch");
+  QMenu menu;
+  menu.addAction("stale entry");
+  fill_language_menu(pack, &menu);
+  const QList<QAction*> actions = menu.actions();
+  ASSERT_EQ(actions.size(), 2);
+  EXPECT_EQ(actions[0]->text(), "English");
+  EXPECT_EQ(control_id_of(actions[0]), 33300);
+  EXPECT_FALSE(actions[0]->isChecked());
+  EXPECT_EQ(actions[1]->text(), "Deutsch");
+  EXPECT_EQ(control_id_of(actions[1]), 33301);
+  EXPECT_TRUE(actions[1]->isChecked());
+  fill_language_menu(LanguagePack(), &menu);
+  EXPECT_TRUE(menu.actions().isEmpty());
+}
+
 TEST(ControlId, IsReadBackOnlyWhenSet) {
   QObject object;
   EXPECT_EQ(control_id_of(&object), std::nullopt);
