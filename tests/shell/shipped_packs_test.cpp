@@ -10,7 +10,9 @@ namespace morvane {
 namespace {
 
 // The repository root: its "langs" folder is where the built programs get their packs from.
-const std::filesystem::path kRoot = std::filesystem::path(MORVANE_OWN_TESTDATA_DIR) / ".." / "..";
+// Resolved by text: the test data folder need not exist in a fresh checkout.
+const std::filesystem::path kRoot =
+    (std::filesystem::path(MORVANE_OWN_TESTDATA_DIR) / ".." / "..").lexically_normal();
 
 LanguagePack German() {
   LanguagePack pack;
