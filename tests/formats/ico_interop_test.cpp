@@ -1,0 +1,226 @@
+// Icons and cursors against independent peers: what we write opens in Pillow, ImageMagick and
+// icotool with the pixels we read back ourselves, and what Pillow and icotool write opens here
+// with the pixels they read.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "format_test_support.h"
+#include "formats/ico_codec.h"
+#include "formats/png_codec.h"
+#include "interop_support.h"
+
+namespace morvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FindBySize;
+using testing::MakeImage;
+using testing::MixedPixel;
+using testing::PeerImage;
+using testing::VisiblePixels;
+
+Pixel BlackWhite(int x, int y) {
+  if ((x + y) % 6 == 0) return 0;
+  return (x * y) % 3 == 0 ? 0xFFFFFFFF : 0xFF000000;
+}
+
+Pixel SystemColours(int x, int y) {
+  static const Pixel colours[] = {0xFF800000, 0xFF008080, 0xFFFFFF00, 0xFFC0C0C0, 0xFF0000FF};
+  return (x + 2 * y) % 7 == 0 ? 0 : colours[(x + y) % 5];
+}
+
+// An icon with every colour format at odd sizes (all different, so peers' images can be
+// matched by size whatever order they list them in), plus a 256 x 256 PNG frame.
+class OurIcon {
+ public:
+  // trueColourWidth: icotool addresses 24-bit rows as whole pixels (row bytes * 8 / 24), so it
+  // misplaces rows padded by 1 or 2 bytes (widths 45, 46, 17...); it is given width 47.
+  explicit OurIcon(int trueColourWidth = 45) {
+    MakeImage(images_[0], 17, 17, BlackWhite);
+    MakeImage(images_[1], 23, 21, SystemColours);
+    MakeImage(images_[2], 31, 31, MixedPixel);
+    MakeImage(images_[3], trueColourWidth, 40, MixedPixel);
+    MakeImage(images_[4], 20, 20, MixedPixel);
+    MakeImage(images_[5], 256, 256, MixedPixel);
+    const int formats[] = {1, 4, 8, 24, 32, 32};
+    for (int i = 0; i < 6; ++i) frames_.push_back({&images_[i], formats[i]});
+  }
+
+  // Writes the file and reads it back: what every peer must see.
+  void Save(const fs::path& path, int hotspotX = -1, int hotspotY = -1) {
+    ASSERT_TRUE(WriteIconFile(path, frames_, hotspotX, hotspotY).ok());
+    auto read = ReadIconFile(path);
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(read->frames.size(), frames_.size());
+    decoded_ = std::move(read->frames);
+  }
+  const std::vector<IconFrame>& Decoded() const { return decoded_; }
+
+ private:
+  CDib images_[6];
+  std::vector<IconFrameRef> frames_;
+  std::vector<IconFrame> decoded_;
+};
+
+void ExpectPeerSeesOurFrames(const std::vector<IconFrame>& ours,
+                             const std::vector<PeerImage>& theirs, const char* peer) {
+  ASSERT_EQ(theirs.size(), ours.size()) << peer;
+  for (const IconFrame& f : ours) {
+    const int w = f.image.GetWidth(), h = f.image.GetHeight();
+    const PeerImage* match = FindBySize(theirs, w, h);
+    ASSERT_NE(match, nullptr) << peer << " has no " << w << "x" << h << " image";
+    EXPECT_EQ(match->pixels, VisiblePixels(f.image)) << peer << ", format " << f.format;
+  }
+}
+
+#define REQUIRE_PILLOW() \
+  if (testing::PythonWithPillow().empty()) GTEST_SKIP() << "Pillow not installed"
+#define REQUIRE_TOOL(name) \
+  if (!testing::HaveCommand(name)) GTEST_SKIP() << name << " not installed"
+
+TEST(InteropIco, PillowOpensOurIconWithTheSamePixels) {
+  REQUIRE_PILLOW();
+  testing::TempDir dir;
+  OurIcon icon;
+  icon.Save(dir / "ours.ico");
+  ExpectPeerSeesOurFrames(icon.Decoded(), testing::PillowDecode(dir / "ours.ico", dir.path()),
+                          "Pillow");
+}
+
+TEST(InteropIco, MagickOpensOurIconWithTheSamePixels) {
+  REQUIRE_TOOL("convert");
+  REQUIRE_TOOL("identify");
+  testing::TempDir dir;
+  OurIcon icon;
+  icon.Save(dir / "ours.ico");
+  ExpectPeerSeesOurFrames(icon.Decoded(), testing::MagickDecode(dir / "ours.ico", dir.path()),
+                          "ImageMagick");
+}
+
+// Every image icotool extracts from a file, decoded by our PNG reader.
+std::vector<PeerImage> IcotoolExtract(const fs::path& file, const fs::path& outDir) {
+  fs::create_directories(outDir);
+  std::vector<PeerImage> images;
+  if (!testing::RunQuiet("icotool -x -o " + outDir.string() + " " + file.string())) return images;
+  for (const auto& entry : fs::directory_iterator(outDir)) {
+    CDib image;
+    if (!LoadPng(testing::ReadAll(entry.path()), image).ok()) return {};
+    images.push_back({image.GetWidth(), image.GetHeight(), VisiblePixels(image)});
+  }
+  return images;
+}
+
+TEST(InteropIco, IcotoolExtractsOurIconAndCursorWithTheSamePixels) {
+  REQUIRE_TOOL("icotool");
+  testing::TempDir dir;
+  OurIcon icon(47);
+  icon.Save(dir / "ours.ico");
+  ExpectPeerSeesOurFrames(icon.Decoded(), IcotoolExtract(dir / "ours.ico", dir / "ico"), "icotool");
+
+  OurIcon cursor(47);
+  cursor.Save(dir / "ours.cur", 5, 7);
+  ExpectPeerSeesOurFrames(cursor.Decoded(), IcotoolExtract(dir / "ours.cur", dir / "cur"),
+                          "icotool");
+  ASSERT_TRUE(testing::RunToFile("icotool -l " + (dir / "ours.cur").string(), dir / "list.txt"));
+  const auto text = testing::ReadAll(dir / "list.txt");
+  const std::string listing(text.begin(), text.end());
+  EXPECT_NE(listing.find("--hotspot-x=5 --hotspot-y=7"), std::string::npos) << listing;
+}
+
+TEST(InteropIco, PillowOpensOurOneImageCursor) {
+  REQUIRE_PILLOW();
+  testing::TempDir dir;
+  CDib image;
+  MakeImage(image, 32, 32, MixedPixel);
+  std::vector<std::uint8_t> file;
+  ASSERT_TRUE(WriteOneImageIconFile(file, image, 32, 3, 4).ok());
+  testing::WriteAll(dir / "one.cur", file);
+  const auto theirs = testing::PillowDecode(dir / "one.cur", dir.path());
+  ASSERT_EQ(theirs.size(), 1u);
+  auto ours = ReadIconFile(file);
+  ASSERT_TRUE(ours.ok());
+  EXPECT_EQ(theirs[0].pixels, VisiblePixels(ours->frames[0].image));
+}
+
+// A picture script for Pillow: 'RGBA' images of the given sizes with hard and soft edges.
+constexpr const char* kPillowIconScript = R"(
+import sys
+from PIL import Image
+out, fmt = sys.argv[1], sys.argv[2]
+def picture(w, h, mode):
+    im = Image.new('RGBA', (w, h))
+    for y in range(h):
+        for x in range(w):
+            a = 0 if (x + y) % 5 == 0 else (128 if (x * y) % 7 == 1 else 255)
+            im.putpixel((x, y), ((x * 40) % 256, (y * 30) % 256, (x * y) % 256, a))
+    return im if mode == 'RGBA' else im.convert(mode)
+sizes = [(16, 16), (24, 24), (32, 32), (48, 48), (256, 256)]
+frames = [picture(w, h, 'RGBA') for (w, h) in sizes]
+frames[1] = picture(24, 24, 'RGB')
+frames[2] = picture(32, 32, 'P')
+big = frames[-1]
+big.save(out, format='ICO', sizes=sizes, append_images=frames[:-1], bitmap_format=fmt)
+)";
+
+TEST(InteropIco, IconsPillowWritesOpenHereWithPillowsPixels) {
+  REQUIRE_PILLOW();
+  for (const char* format : {"png", "bmp"}) {
+    SCOPED_TRACE(format);
+    testing::TempDir dir;
+    const fs::path script = dir / "make.py";
+    std::ofstream(script) << kPillowIconScript;
+    const fs::path file = dir / (std::string("pillow-") + format + ".ico");
+    ASSERT_TRUE(testing::RunQuiet(testing::PythonWithPillow() + " " + script.string() + " " +
+                                  file.string() + " " + format));
+    auto ours = ReadIconFile(file);
+    ASSERT_TRUE(ours.ok()) << ours.status().message();
+    ExpectPeerSeesOurFrames(ours->frames, testing::PillowDecode(file, dir.path()), "Pillow");
+  }
+}
+
+TEST(InteropIco, IconsIcotoolCreatesOpenHereWithTheirPixels) {
+  REQUIRE_TOOL("icotool");
+  testing::TempDir dir;
+  // Sources written by our PNG encoder, each with content its bit depth holds.
+  struct Source {
+    const char* name;
+    int size;
+    Pixel (*fn)(int, int);
+    int bits;
+  };
+  const Source sources[] = {
+      {"a", 19, MixedPixel, 32}, {"b", 22, SystemColours, 8}, {"c", 27, SystemColours, 4},
+      {"d", 30, BlackWhite, 1},  {"e", 256, MixedPixel, 32},
+  };
+  for (const Source& s : sources) {
+    SCOPED_TRACE(s.name);
+    CDib image;
+    MakeImage(image, s.size, s.size, s.fn);
+    const fs::path png = dir / (std::string(s.name) + ".png");
+    ASSERT_TRUE(SavePngFile(png, image, 32).ok());
+    for (const bool cursor : {false, true}) {
+      const fs::path ico = dir / (std::string(s.name) + (cursor ? ".cur" : ".ico"));
+      const std::string kind = cursor ? " --cursor -X 2 -Y 9" : "";
+      ASSERT_TRUE(testing::RunQuiet("icotool -c -b " + std::to_string(s.bits) + kind + " -o " +
+                                    ico.string() + " " + png.string()));
+      auto ours = ReadIconFile(ico);
+      ASSERT_TRUE(ours.ok()) << ours.status().message();
+      ASSERT_EQ(ours->frames.size(), 1u);
+      EXPECT_EQ(ours->frames[0].format, s.bits);
+      if (cursor) {
+        EXPECT_EQ(ours->hotspotX, 2);
+        EXPECT_EQ(ours->hotspotY, 9);
+      }
+      const auto theirs = IcotoolExtract(ico, dir / (ico.filename().string() + "-x"));
+      ExpectPeerSeesOurFrames(ours->frames, theirs, "icotool");
+      if (s.bits == 32) {
+        EXPECT_EQ(VisiblePixels(ours->frames[0].image), VisiblePixels(image));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvane
