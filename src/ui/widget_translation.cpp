@@ -140,11 +140,12 @@ class DialogTranslator {
   std::string_view section_;
 };
 
-// The widgets of window itself, not those of other windows parented to it (menus, dialogs).
+// The widgets below window that show in the same window, leaving out other windows parented
+// to it (menus, dialogs). window may itself be a panel inside a larger window.
 QList<QWidget*> OwnWidgets(QWidget* window) {
   QList<QWidget*> own;
   for (QWidget* w : window->findChildren<QWidget*>()) {
-    if (w->window() == window) own.push_back(w);
+    if (w->window() == window->window()) own.push_back(w);
   }
   return own;
 }

@@ -113,6 +113,19 @@ TEST_F(WidgetTranslation, DialogCaptionsComboItemsAndStandardButtons) {
   EXPECT_EQ(buttons->button(QDialogButtonBox::No)->text(), "&No");
 }
 
+TEST_F(WidgetTranslation, PanelInsideAWindowIsTranslatedButNotItsOwnDialogs) {
+  QWidget mainWindow;
+  auto* panel = new QWidget(&mainWindow);
+  auto* label = new QLabel("Width:", panel);
+  auto* popup = new QDialog(panel);  // a separate window parented to the panel
+  auto* popupLabel = new QLabel("Width:", popup);
+  set_control_id(label, 1000);
+  set_control_id(popupLabel, 1000);
+  translate_dialog(pack_, "Custom size", panel);
+  EXPECT_EQ(label->text(), "Breite:");
+  EXPECT_EQ(popupLabel->text(), "Width:");
+}
+
 TEST_F(WidgetTranslation, WithoutAPackCaptionsStay) {
   LanguagePack english;
   QDialog dialog;
