@@ -23,10 +23,11 @@ std::string AsciiLower(std::string_view text) {
 // leaving out folders, names starting with "." and anything that is not a regular file.
 std::vector<std::filesystem::path> PackFilesIn(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> files;
+  // Error codes throughout: a folder that cannot be listed simply holds no packs.
   std::error_code ec;
-  std::filesystem::directory_iterator it(folder, ec);
-  if (ec) return files;
-  for (const std::filesystem::directory_entry& entry : it) {
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::filesystem::directory_entry& entry = *it;
     const std::string name = entry.path().filename().string();
     if (name.empty() || name.front() == '.') continue;
     if (AsciiLower(entry.path().extension().string()) != ".lng") continue;
