@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -46,21 +45,34 @@ struct WrestoolEntry {
   std::uint64_t size = 0;
 };
 
+// The value after `key` in `line`: a quoted text up to its closing quote, or up to a space.
+inline std::optional<std::string> WrestoolField(const std::string& line, const std::string& key) {
+  const std::size_t at = line.find(key);
+  if (at == std::string::npos) return std::nullopt;
+  const std::size_t begin = at + key.size();
+  if (begin < line.size() && line[begin] == '\'') {
+    const std::size_t close = line.find('\'', begin + 1);
+    if (close == std::string::npos) return std::nullopt;
+    return line.substr(begin + 1, close - begin - 1);
+  }
+  return line.substr(begin, line.find_first_of(" ]", begin) - begin);
+}
+
 inline std::vector<WrestoolEntry> ParseWrestoolListing(const std::string& text) {
-  static const std::regex line(
-      R"(--type=('[^']*'|\S+) --name=('[^']*'|\S+)(?: --language=(\d+))? \[(?:type=\S+ )?)"
-      R"(offset=0x([0-9a-fA-F]+) size=(\d+)\])");
-  const auto unquote = [](std::string s) {
-    return s.size() >= 2 && s.front() == '\'' ? s.substr(1, s.size() - 2) : s;
-  };
   std::vector<WrestoolEntry> entries;
   std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) {
-    std::smatch m;
-    if (!std::regex_search(l, m, line)) continue;
-    WrestoolEntry e{unquote(m[1]), unquote(m[2]), std::nullopt,
-                    std::stoull(m[4].str(), nullptr, 16), std::stoull(m[5].str())};
-    if (m[3].matched) e.language = std::stoi(m[3].str());
+  for (std::string line; std::getline(in, line);) {
+    const auto type = WrestoolField(line, "--type=");
+    const auto name = WrestoolField(line, "--name=");
+    const std::size_t bracket = line.find(" [");
+    if (!type || !name || bracket == std::string::npos) continue;
+    const std::string details = line.substr(bracket);
+    const auto offset = WrestoolField(details, "offset=0x");
+    const auto size = WrestoolField(details, "size=");
+    if (!offset || !size) continue;
+    WrestoolEntry e{*type, *name, std::nullopt, std::stoull(*offset, nullptr, 16),
+                    std::stoull(*size)};
+    if (const auto language = WrestoolField(line, "--language=")) e.language = std::stoi(*language);
     entries.push_back(e);
   }
   return entries;
