@@ -188,9 +188,10 @@ TEST(PngRead, RejectsNonPngAndTruncatedStreams) {
             ErrorCode::kBadFormat);
   CDib source;
   MakeImage(source, 5, 5, MixedPixel);
-  std::vector<std::uint8_t> png = Encode(source, 32);
-  png.resize(png.size() - 20);
-  const Result<int> cut = Load(png, image);
+  const std::vector<std::uint8_t> png = Encode(source, 32);
+  ASSERT_GT(png.size(), 20u);
+  const std::vector<std::uint8_t> shortened(png.begin(), png.end() - 20);
+  const Result<int> cut = Load(shortened, image);
   EXPECT_EQ(cut.status().code(), ErrorCode::kTruncated) << cut.status().message();
   EXPECT_NE(cut.status().message().find("read Error"), std::string::npos);
   EXPECT_TRUE(image.IsEmpty());
