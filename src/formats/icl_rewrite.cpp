@@ -1,0 +1,121 @@
+#include "formats/icl_rewrite.h"
+
+#include <algorithm>
+#include <string>
+
+#include "formats/file_io.h"
+#include "formats/icl_writer.h"
+
+namespace morvane {
+namespace {
+
+Status Refused(const std::string& what) {
+  return {ErrorCode::kBadFormat, "Icon library: " + what};
+}
+
+// One image to be written: where, and the bytes.
+struct Patch {
+  int image = 0;
+  std::vector<std::uint8_t> block;
+};
+
+Result<Patch> EncodeReplacement(const LibraryImage& stored, int index, const IconFrameRef& frame,
+                                std::size_t fileSize, const IconWriteOptions& options) {
+  const std::string which = "image " + std::to_string(index);
+  if (frame.image == nullptr || !frame.image->IsLive()) return Refused(which + ": no image");
+  if (frame.image->GetWidth() != stored.width || frame.image->GetHeight() != stored.height ||
+      LibraryBitsOf(frame.format) != stored.bits) {
+    return Refused(which + ": size or format differs from the stored image");
+  }
+  if (stored.fileOffset < 0 || stored.dataLength < 0 ||
+      !RangeFits(fileSize, static_cast<std::uint64_t>(stored.fileOffset),
+                 static_cast<std::uint64_t>(stored.dataLength))) {
+    return Refused(which + ": its stored data is not in the file");
+  }
+  Patch patch{index, {}};
+  Result<std::size_t> written =
+      stored.storedAsPng ? WriteImagePng(*frame.image, stored.bits, &patch.block, options)
+                         : WriteIclImageBlock(*frame.image, stored.bits, patch.block, options);
+  if (!written.ok()) return written.status().WithContext(which);
+  if (patch.block.size() > static_cast<std::size_t>(stored.dataLength)) {
+    return Refused(which + ": the new data is longer than the stored data");
+  }
+  return patch;
+}
+
+// Checks every replacement and encodes it; nothing is written unless all of them pass.
+Result<std::vector<Patch>> PlanRewrite(const IconLibrary& library, int group,
+                                       std::span<const IconFrameRef> replacements,
+                                       std::size_t fileSize, const IconWriteOptions& options) {
+  if (!library.HasGroup(group)) return Refused("no group " + std::to_string(group));
+  const std::vector<int> members = library.GroupImages(group);
+  if (members.size() != replacements.size()) {
+    return Refused("the group holds " + std::to_string(members.size()) + " images, not " +
+                   std::to_string(replacements.size()));
+  }
+  std::vector<Patch> patches;
+  for (std::size_t j = 0; j < members.size(); ++j) {
+    const LibraryImage& stored = library.images[static_cast<std::size_t>(members[j])];
+    if (stored.fileOffset == -1) continue;
+    Result<Patch> patch = EncodeReplacement(stored, members[j], replacements[j], fileSize, options);
+    if (!patch.ok()) return patch.status();
+    patches.push_back(std::move(*patch));
+  }
+  return patches;
+}
+
+void ApplyPatches(const IconLibrary& library, const std::vector<Patch>& patches,
+                  std::vector<std::uint8_t>& file) {
+  for (const Patch& patch : patches) {
+    const LibraryImage& stored = library.images[static_cast<std::size_t>(patch.image)];
+    const auto at = file.begin() + static_cast<std::ptrdiff_t>(stored.fileOffset);
+    std::copy(patch.block.begin(), patch.block.end(), at);
+    // A shorter PNG stream leaves no stale bytes of the old one behind it.
+    if (stored.storedAsPng) {
+      std::fill(at + static_cast<std::ptrdiff_t>(patch.block.size()),
+                at + static_cast<std::ptrdiff_t>(stored.dataLength), std::uint8_t{0});
+    }
+  }
+}
+
+// The model's images show what is now in the file, copies of the same resource included.
+void TakeWritten(IconLibrary& library, const std::vector<Patch>& patches) {
+  for (const Patch& patch : patches) {
+    auto decoded = DecodeIconImage(patch.block);
+    if (!decoded.ok()) continue;
+    const std::int64_t offset = library.images[static_cast<std::size_t>(patch.image)].fileOffset;
+    for (LibraryImage& image : library.images) {
+      if (image.fileOffset == offset) {
+        decoded->image.CopyTo(image.pixels, CDib::CopyMode::kRecreate);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+Status RewriteImagesInPlace(IconLibrary& library, int group,
+                            std::span<const IconFrameRef> replacements,
+                            std::vector<std::uint8_t>& file, const IconWriteOptions& options) {
+  auto patches = PlanRewrite(library, group, replacements, file.size(), options);
+  if (!patches.ok()) return patches.status();
+  ApplyPatches(library, *patches, file);
+  TakeWritten(library, *patches);
+  return Status::Ok();
+}
+
+Status RewriteImagesInPlace(IconLibrary& library, int group,
+                            std::span<const IconFrameRef> replacements,
+                            const IconWriteOptions& options) {
+  auto file = ReadFileBytes(library.path);
+  if (!file.ok()) return file.status();
+  auto patches = PlanRewrite(library, group, replacements, file->size(), options);
+  if (!patches.ok()) return patches.status();
+  ApplyPatches(library, *patches, *file);
+  const Status written = WriteFileAtomic(library.path, *file);
+  if (!written.ok()) return written;
+  TakeWritten(library, *patches);
+  return Status::Ok();
+}
+
+}  // namespace morvane
