@@ -6,6 +6,7 @@
 
 #include "formats/icon_image.h"
 #include "formats/png_codec.h"
+#include "formats/whole_clip.h"
 #include "image/byte_sink.h"
 #include "image/color_reduction.h"
 
@@ -84,14 +85,6 @@ Palette PaddedPalette(Palette palette, std::size_t count) {
   return palette;
 }
 
-// image itself when its clip covers it, else a copy whose clip does: the colour reduction reads
-// through the clip, and the writers encode every pixel.
-const CDib* WholeImage(const CDib& image, CDib& scratch) {
-  if (image.clip == Rect{0, 0, image.Width(), image.Height()}) return &image;
-  if (!image.CopyTo(scratch, CDib::CopyMode::kRecreate)) return nullptr;
-  return &scratch;
-}
-
 // An opaque copy: the matte colour with the frame composited over it.
 bool FlattenOntoMatte(const CDib& image, const IconWriteOptions& options, CDib& flat) {
   if (!flat.Create(image.Width(), image.Height())) return false;
@@ -153,7 +146,7 @@ Result<std::size_t> WriteImage4(const CDib& image, std::vector<std::uint8_t>& ou
                                 const IconWriteOptions& options) {
   return Guarded(image, out, [&]() -> Result<std::size_t> {
     CDib scratch;
-    const CDib* whole = WholeImage(image, scratch);
+    const CDib* whole = WithWholeClip(image, scratch);
     IndexedImage indexed;
     if (whole == nullptr || !ReduceToIndices(*whole, 16, indexed, false, false)) return NoMemory();
     const int t = Threshold(options);

@@ -9,6 +9,7 @@
 
 #include "formats/png_codec.h"
 #include "formats/png_glue.h"
+#include "formats/whole_clip.h"
 #include "image/color_reduction.h"
 
 namespace morvane {
@@ -173,14 +174,10 @@ Result<std::size_t> RunEncoder(const CDib& image, int requestedDepth,
                                std::vector<std::uint8_t>* out, std::size_t maxBytes) {
   if (!image.IsLive()) return Status(ErrorCode::kBadFormat, "Error saving PNG file: no image");
   // The encoder reads every pixel, whatever clip a selection left on the image.
-  CDib whole;
-  const CDib* source = &image;
-  if (image.clip != Rect{0, 0, image.Width(), image.Height()}) {
-    if (!image.CopyTo(whole, CDib::CopyMode::kRecreate)) {
-      return Status(ErrorCode::kOutOfMemory, "Error saving PNG file: out of memory");
-    }
-    source = &whole;
-  }
+  CDib scratch;
+  const CDib* source = WithWholeClip(image, scratch);
+  if (source == nullptr)
+    return Status(ErrorCode::kOutOfMemory, "Error saving PNG file: out of memory");
   WriteContext c;
   c.image = source;
   c.depth = EffectiveDepth(requestedDepth);
