@@ -106,6 +106,7 @@ Result<IconFileContents> ReadDirectoryAndImages(Bytes data, int maxFrames) {
     Skip(contents, i, {ErrorCode::kTruncated, "directory entry beyond the file's end"});
   }
   if (contents.frames.empty()) {
+    if (maxFrames <= 0) return Status(ErrorCode::kNoImages, "Icon file: no room for more images");
     const Status& why = contents.firstSkipReason;
     return Status(ErrorCode::kNoImages,
                   "Icon file: no image could be read (" + why.message() + ")");

@@ -176,8 +176,9 @@ Result<std::size_t> RunEncoder(const CDib& image, int requestedDepth,
   // The encoder reads every pixel, whatever clip a selection left on the image.
   CDib scratch;
   const CDib* source = WithWholeClip(image, scratch);
-  if (source == nullptr)
+  if (source == nullptr) {
     return Status(ErrorCode::kOutOfMemory, "Error saving PNG file: out of memory");
+  }
   WriteContext c;
   c.image = source;
   c.depth = EffectiveDepth(requestedDepth);
