@@ -70,9 +70,14 @@ bool WriteAll(int fd, std::span<const std::uint8_t> data) {
 
 Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path,
                                                 std::uint64_t maxBytes) {
+  // Only regular files: opening a pipe or a device would block or never end.
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  const auto type = std::filesystem::status(path, ec).type();
+  if (type == std::filesystem::file_type::directory) {
     return Status(ErrorCode::kCannotOpen, path.string() + ": is a folder");
+  }
+  if (!ec && type != std::filesystem::file_type::regular) {
+    return Status(ErrorCode::kCannotOpen, path.string() + ": not a regular file");
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) return Status(ErrorCode::kCannotOpen, path.string() + ": " + SystemError(errno));

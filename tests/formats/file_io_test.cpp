@@ -54,6 +54,9 @@ TEST_F(FileIo, FailedWriteKeepsTheExistingFile) {
 TEST_F(FileIo, ReadRefusesMissingFilesFoldersAndOversizedFiles) {
   EXPECT_EQ(ReadFileBytes(dir_ / "nope").status().code(), ErrorCode::kCannotOpen);
   EXPECT_EQ(ReadFileBytes(dir_).status().code(), ErrorCode::kCannotOpen);
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.ico").c_str(), 0600), 0);
+  EXPECT_EQ(ReadFileBytes(dir_ / "pipe.ico").status().code(), ErrorCode::kCannotOpen)
+      << "a pipe must be refused, not block";
   ASSERT_TRUE(WriteFileAtomic(dir_ / "big", std::vector<std::uint8_t>(100, 1)).ok());
   EXPECT_EQ(ReadFileBytes(dir_ / "big", 99).status().code(), ErrorCode::kTooLarge);
   EXPECT_TRUE(ReadFileBytes(dir_ / "big", 100).ok());
