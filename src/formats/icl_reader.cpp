@@ -19,6 +19,8 @@ std::size_t PixelBytes(int width, int height) {
 // Decodes the group's images into library images while the pixel budget lasts.
 class LibraryFiller {
  public:
+  explicit LibraryFiller(std::size_t budget) : budget_(budget) {}
+
   void AddGroup(const IconGroup& group) {
     // An icon object holds at most 256 images; a larger group could never be opened.
     if (group.images.size() > static_cast<std::size_t>(kMaxIconFrames)) {
@@ -76,14 +78,14 @@ class LibraryFiller {
 
   IconLibrary library_;
   LibraryReadResult result_;
-  std::size_t budget_ = kMaxLibraryPixelBytes;
+  std::size_t budget_;
 };
 
 }  // namespace
 
-LibraryReadResult ReadLibrary(Bytes file, IconLibrary& library) {
+LibraryReadResult ReadLibrary(Bytes file, IconLibrary& library, std::size_t pixelBudget) {
   const IconGroupList list = ListExecutableGroups(file);
-  LibraryFiller filler;
+  LibraryFiller filler(pixelBudget);
   for (const IconGroup& group : list.groups) {
     if (group.kind == GroupKind::kIcon) filler.AddGroup(group);
   }

@@ -5,6 +5,7 @@
 // group can later be rewritten in place.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 
 #include "formats/byte_reader.h"
@@ -28,7 +29,9 @@ struct LibraryReadResult {
 // Fills library with the file's icon groups (numbered from 0 in file order) and their images;
 // cursor groups are not part of a library. The library is left as it was when no group is
 // found. The path, modified and ICL flags are left to the caller.
-LibraryReadResult ReadLibrary(Bytes file, IconLibrary& library);
+// pixelBudget bounds the decoded pixel bytes; images beyond it are skipped.
+LibraryReadResult ReadLibrary(Bytes file, IconLibrary& library,
+                              std::size_t pixelBudget = kMaxLibraryPixelBytes);
 
 // Reads the file at path; on success the library also takes the path, is unmodified, and is an
 // ICL library when the extension is ".icl".

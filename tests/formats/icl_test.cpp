@@ -422,6 +422,22 @@ TEST(IclReaderInterop, NeFontsHoldNoIconGroups) {
   EXPECT_GT(files, 0);
 }
 
+TEST(IclReader, OneImageListedOverAndOverStopsAtThePixelBudget) {
+  // 40 groups of 200 entries all name one 32 x 32 image (4 KiB of pixels each when decoded).
+  std::vector<fx::NeFixtureResource> resources;
+  const std::vector<fx::GroupFixtureEntry> entries(200, {32, 32, 4, 1});
+  for (std::uint16_t g = 0; g < 40; ++g) {
+    resources.push_back({kResourceIconGroup, static_cast<std::uint16_t>(129 + g), "",
+                         fx::GroupData(false, entries)});
+  }
+  resources.push_back({kResourceIcon, 1, "", fx::IconImageBlock(32, 32, 4)});
+  IconLibrary library;
+  const LibraryReadResult result = ReadLibrary(fx::BuildNe(resources).bytes, library, 400 << 10);
+  EXPECT_EQ(library.images.size(), 100u);
+  EXPECT_EQ(result.skippedImages, 8000 - 100);
+  EXPECT_EQ(result.groups, 1);
+}
+
 TEST(IclReader, SurvivesEveryBitFlipAndTruncation) {
   const ByteVector file =
       Written(MakeLibrary({{0, 16, 16, 4}, {0, 8, 8, 32}, {1, 16, 16, 1}, {1, 9, 7, 8}}, 2));
