@@ -51,6 +51,7 @@ struct ReadContext {
   int depth = 0;
   RowKind kind = RowKind::kRgba;
   int sampleBits = 8;
+  int passes = 1;  // 7 for an interlaced file
   Pixel table[256] = {};
   std::vector<std::uint8_t> rowStore;
   std::size_t rowBytes = 0;
@@ -149,7 +150,7 @@ bool PrepareImage(ReadContext& c) {
     return false;
   }
   ChooseTransforms(c, colorType, bitDepth);
-  png_set_interlace_handling(c.png);
+  c.passes = png_set_interlace_handling(c.png);
   png_read_update_info(c.png, c.info);
 
   c.rowBytes = png_get_rowbytes(c.png, c.info);
@@ -168,9 +169,8 @@ bool PrepareImage(ReadContext& c) {
 
 // Every pass reads each row over what the previous passes left in the store.
 void ReadRows(ReadContext& c) {
-  const int passes = png_set_interlace_handling(c.png);
   const int height = c.image->Height();
-  for (int pass = 0; pass < passes; ++pass) {
+  for (int pass = 0; pass < c.passes; ++pass) {
     for (int y = 0; y < height; ++y) {
       png_read_row(c.png, c.rowStore.data() + static_cast<std::size_t>(y) * c.rowBytes, nullptr);
     }
