@@ -143,9 +143,9 @@ bool PrepareImage(ReadContext& c) {
   const int bitDepth = png_get_bit_depth(c.png, c.info);
   c.depth = ReportedDepth(bitDepth, png_get_channels(c.png, c.info));
 
-  const std::uint64_t pixelBytes =
-      std::uint64_t{static_cast<std::uint32_t>(StrideFor(static_cast<int>(width)))} * height * 4;
-  if (width == 0 || height == 0 || width > 0x7FFFFFF0u || pixelBytes > kMaxImageBytes) {
+  // Rows padded to 4 pixels, as CDib stores them.
+  const std::uint64_t pixelBytes = ((std::uint64_t{width} + 3) & ~std::uint64_t{3}) * height * 4;
+  if (width == 0 || height == 0 || pixelBytes > kMaxImageBytes) {
     c.failure = ErrorCode::kTooLarge;
     return false;
   }
