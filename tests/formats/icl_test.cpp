@@ -22,7 +22,7 @@ namespace {
 namespace fx = morvane::testing;
 using fx::ByteVector;
 
-struct ImageSpec {
+struct ImageShape {
   int group = 0;
   int width = 32;
   int height = 32;
@@ -53,21 +53,21 @@ Pixel ExactPixel(int bits, int x, int y) {
   }
 }
 
-LibraryImage SpecImage(const ImageSpec& spec) {
+LibraryImage ShapedImage(const ImageShape& shape) {
   LibraryImage image;
-  fx::MakeImage(image.pixels, spec.width, spec.height,
-                [&](int x, int y) { return ExactPixel(spec.bits, x, y); });
-  image.width = spec.width;
-  image.height = spec.height;
-  image.bits = spec.bits;
-  image.group = spec.group;
+  fx::MakeImage(image.pixels, shape.width, shape.height,
+                [&](int x, int y) { return ExactPixel(shape.bits, x, y); });
+  image.width = shape.width;
+  image.height = shape.height;
+  image.bits = shape.bits;
+  image.group = shape.group;
   return image;
 }
 
-IconLibrary MakeLibrary(const std::vector<ImageSpec>& specs, int groups) {
+IconLibrary MakeLibrary(const std::vector<ImageShape>& shapes, int groups) {
   IconLibrary library;
   library.groupCount = groups;
-  for (const ImageSpec& spec : specs) library.images.push_back(SpecImage(spec));
+  for (const ImageShape& shape : shapes) library.images.push_back(ShapedImage(shape));
   return library;
 }
 
@@ -181,11 +181,11 @@ TEST(IclWriter, OneGroupOfOneImageIsLaidOutByteForByte) {
 
 TEST(IclWriter, FiveGroupsOfTwentyImagesListImagesInImageOrderAndFollowEachOther) {
   // Image i belongs to group i % 5, so each group collects images from across the list.
-  std::vector<ImageSpec> specs;
+  std::vector<ImageShape> shapes;
   constexpr int kBits[] = {1, 4, 8, 24, 32};
-  for (int i = 0; i < 20; ++i) specs.push_back({i % 5, 16, 16, kBits[i / 4]});
+  for (int i = 0; i < 20; ++i) shapes.push_back({i % 5, 16, 16, kBits[i / 4]});
   std::vector<IclPlacement> placements;
-  const ByteVector file = Written(MakeLibrary(specs, 5), &placements);
+  const ByteVector file = Written(MakeLibrary(shapes, 5), &placements);
 
   EXPECT_EQ(U16At(file, 0xA6), 384);  // H = 510
   EXPECT_EQ(U16At(file, 510), 0);
@@ -201,7 +201,7 @@ TEST(IclWriter, FiveGroupsOfTwentyImagesListImagesInImageOrderAndFollowEachOther
     for (int k = 0; k < 4; ++k) {
       const std::size_t entry = data + 6 + 14 * k;
       EXPECT_EQ(U16At(file, entry + 12), g + 5 * k + 1) << "group " << g;
-      EXPECT_EQ(U16At(file, entry + 8), BlockLength(16, 16, specs[g + 5 * k].bits));
+      EXPECT_EQ(U16At(file, entry + 8), BlockLength(16, 16, shapes[g + 5 * k].bits));
     }
   }
   const std::size_t icons = 0xCA + 12 * 5;
@@ -210,7 +210,7 @@ TEST(IclWriter, FiveGroupsOfTwentyImagesListImagesInImageOrderAndFollowEachOther
   std::size_t sector = 4 + 5 + 1;  // one empty sector after the groups
   for (int i = 0; i < 20; ++i) {
     const std::size_t record = icons + 8 + 12 * i;
-    const std::size_t length = Sectors(BlockLength(16, 16, specs[i].bits));
+    const std::size_t length = Sectors(BlockLength(16, 16, shapes[i].bits));
     EXPECT_EQ(U16At(file, record), sector) << "image " << i;
     EXPECT_EQ(U16At(file, record + 2), length) << "image " << i;
     EXPECT_EQ(U16At(file, record + 4), 0x1C30);
@@ -234,11 +234,11 @@ TEST(IclWriter, AnEmptyLibraryEndsWithTheTerminatorAt210) {
 TEST(IclWriter, GroupBlocksTakeWholeSectorsAndOddImagesAreListedAsTheyAre) {
   // Nine entries (132 bytes) need two sectors. A 256 x 256 image is listed with size bytes 0 and
   // stored as a bitmap; an image of an unknown bit count is listed but has no data.
-  std::vector<ImageSpec> specs(9, ImageSpec{0, 16, 16, 4});
-  specs.push_back({1, 256, 256, 32});
-  specs.push_back({1, 16, 16, 16});
-  specs.push_back({1, 16, 16, 1});
-  IconLibrary library = MakeLibrary(specs, 2);
+  std::vector<ImageShape> shapes(9, ImageShape{0, 16, 16, 4});
+  shapes.push_back({1, 256, 256, 32});
+  shapes.push_back({1, 16, 16, 16});
+  shapes.push_back({1, 16, 16, 1});
+  IconLibrary library = MakeLibrary(shapes, 2);
   std::vector<IclPlacement> placements;
   const ByteVector file = Written(library, &placements);
 
@@ -268,7 +268,7 @@ TEST(IclWriter, GroupBlocksTakeWholeSectorsAndOddImagesAreListedAsTheyAre) {
 TEST(IclWriter, RefusesALibraryBeyondTheSixteenBitSectorOffsets) {
   // Each 256 x 256 bitmap takes 2113 sectors; the 33rd would start beyond sector 65535.
   IconLibrary library = MakeLibrary({}, 1);
-  LibraryImage big = SpecImage({0, 256, 256, 32});
+  LibraryImage big = ShapedImage({0, 256, 256, 32});
   for (int i = 0; i < 33; ++i) {
     LibraryImage copy;
     big.pixels.CopyTo(copy.pixels);
@@ -348,11 +348,11 @@ TEST(IclReader, ReadsBackWhatWasWritten) {
 }
 
 TEST(IclReader, AGroupOf256ImagesIsReadAndALargerOneLeftOut) {
-  std::vector<ImageSpec> specs(256, ImageSpec{0, 1, 1, 1});
-  specs.insert(specs.end(), 257, ImageSpec{1, 1, 1, 1});
-  specs.push_back({2, 8, 8, 4});
+  std::vector<ImageShape> shapes(256, ImageShape{0, 1, 1, 1});
+  shapes.insert(shapes.end(), 257, ImageShape{1, 1, 1, 1});
+  shapes.push_back({2, 8, 8, 4});
   IconLibrary read;
-  const LibraryReadResult result = ReadLibrary(Written(MakeLibrary(specs, 3)), read);
+  const LibraryReadResult result = ReadLibrary(Written(MakeLibrary(shapes, 3)), read);
   EXPECT_EQ(result.groups, 2);
   EXPECT_EQ(result.skippedGroups, 1);
   ASSERT_EQ(read.images.size(), 257u);
