@@ -17,7 +17,7 @@
 namespace morvane::testing {
 
 // width x height pixels as 0xAARRGGBB, rows top-down.
-struct PeerImage {
+struct PeerPicture {
   int width = 0;
   int height = 0;
   std::vector<Pixel> pixels;
@@ -73,10 +73,10 @@ inline constexpr const char* kPillowDump =
     "    im = im.convert('RGBA')\n"
     "    open(path, 'wb').write(b'%d %d\\n' % im.size + im.tobytes())\n";
 
-// Reads the "width height\n" + RGBA dump written by PillowDecode.
-inline std::optional<PeerImage> ReadRgbaDump(const std::filesystem::path& dump) {
+// Reads the "width height\n" + RGBA dump written by PillowPicture.
+inline std::optional<PeerPicture> ReadRgbaDump(const std::filesystem::path& dump) {
   const std::vector<std::uint8_t> bytes = ReadAll(dump);
-  PeerImage image;
+  PeerPicture image;
   std::size_t newline = 0;
   while (newline < bytes.size() && bytes[newline] != '\n') ++newline;
   std::istringstream header(std::string(bytes.begin(), bytes.begin() + newline));
@@ -90,8 +90,8 @@ inline std::optional<PeerImage> ReadRgbaDump(const std::filesystem::path& dump) 
   return image;
 }
 
-inline std::optional<PeerImage> PillowDecode(const std::filesystem::path& file,
-                                             const std::filesystem::path& scratch) {
+inline std::optional<PeerPicture> PillowPicture(const std::filesystem::path& file,
+                                                const std::filesystem::path& scratch) {
   const std::filesystem::path out = scratch / "pillow.rgba";
   const std::string script = std::string("import sys\nfrom PIL import Image\n") + kPillowDump +
                              "dump(Image.open(sys.argv[1]), sys.argv[2])\n";
@@ -100,8 +100,8 @@ inline std::optional<PeerImage> PillowDecode(const std::filesystem::path& file,
 }
 
 // ImageMagick's decode through a PAM file (grey, grey+alpha, RGB or RGBA tuples).
-inline std::optional<PeerImage> MagickDecode(const std::filesystem::path& file,
-                                             const std::filesystem::path& scratch) {
+inline std::optional<PeerPicture> MagickPicture(const std::filesystem::path& file,
+                                                const std::filesystem::path& scratch) {
   const std::filesystem::path pam = scratch / "magick.pam";
   if (!RunQuietly("convert " + Quoted(file) + " -depth 8 PAM:" + Quoted(pam))) return std::nullopt;
   const std::vector<std::uint8_t> bytes = ReadAll(pam);
@@ -109,7 +109,7 @@ inline std::optional<PeerImage> MagickDecode(const std::filesystem::path& file,
   const std::size_t end = text.find("ENDHDR\n");
   if (end == std::string::npos) return std::nullopt;
   std::istringstream header(text.substr(0, end));
-  PeerImage image;
+  PeerPicture image;
   int depth = 0;
   for (std::string key; header >> key;) {
     if (key == "WIDTH") header >> image.width;

@@ -16,10 +16,10 @@
 namespace morvane {
 namespace {
 
-using testing::MagickDecode;
+using testing::MagickPicture;
 using testing::MakeImage;
-using testing::PeerImage;
-using testing::PillowDecode;
+using testing::PeerPicture;
+using testing::PillowPicture;
 using testing::TempDir;
 
 enum class Compare {
@@ -29,7 +29,7 @@ enum class Compare {
 };
 
 // Largest channel difference between our image and a peer's decode, under the rule.
-int Difference(const CDib& ours, const PeerImage& theirs, Compare rule) {
+int Difference(const CDib& ours, const PeerPicture& theirs, Compare rule) {
   EXPECT_EQ(ours.GetWidth(), theirs.width);
   EXPECT_EQ(ours.GetHeight(), theirs.height);
   if (ours.GetWidth() != theirs.width || ours.GetHeight() != theirs.height) return 999;
@@ -52,7 +52,7 @@ int Difference(const CDib& ours, const PeerImage& theirs, Compare rule) {
 }
 
 // Mean channel difference: for JPEG, where decoders may round differently here and there.
-double MeanDifference(const CDib& ours, const PeerImage& theirs) {
+double MeanDifference(const CDib& ours, const PeerPicture& theirs) {
   if (ours.GetWidth() != theirs.width || ours.GetHeight() != theirs.height) return 999;
   double sum = 0;
   for (int y = 0; y < theirs.height; ++y) {
@@ -73,8 +73,8 @@ Pixel FewColoursWithHoles(int x, int y) {
   return MakePixel(alpha, i * 6, 255 - i * 3, (i * 50) & 0xFF);
 }
 
-PeerImage PeerOf(const CDib& image) {
-  PeerImage p{image.GetWidth(), image.GetHeight(), testing::PixelsOf(image)};
+PeerPicture PeerOf(const CDib& image) {
+  PeerPicture p{image.GetWidth(), image.GetHeight(), testing::PixelsOf(image)};
   return p;
 }
 
@@ -86,12 +86,12 @@ bool HaveAnyPeer() {
 void ExpectPeersRead(const std::filesystem::path& file, const CDib& expected, Compare rule,
                      int tolerance, const std::filesystem::path& scratch) {
   if (testing::HavePillow()) {
-    const auto pillow = PillowDecode(file, scratch);
+    const auto pillow = PillowPicture(file, scratch);
     ASSERT_TRUE(pillow.has_value()) << "Pillow cannot read " << file;
     EXPECT_LE(Difference(expected, *pillow, rule), tolerance) << "Pillow, " << file.filename();
   }
   if (testing::HaveImageMagick()) {
-    const auto magick = MagickDecode(file, scratch);
+    const auto magick = MagickPicture(file, scratch);
     ASSERT_TRUE(magick.has_value()) << "ImageMagick cannot read " << file;
     EXPECT_LE(Difference(expected, *magick, rule), tolerance) << "ImageMagick, " << file.filename();
   }
@@ -231,7 +231,7 @@ TEST(InteropMagick, WeReadWhatImageMagickWrites) {
     const std::string command =
         "convert " + source + " " + opts + " " + prefix + testing::Quoted(dir / name);
     ASSERT_TRUE(testing::RunQuietly(command)) << command;
-    const auto theirs = MagickDecode(dir / name, dir.path());
+    const auto theirs = MagickPicture(dir / name, dir.path());
     ASSERT_TRUE(theirs.has_value()) << name;
     CDib ours;
     const Result<int> depth = LoadPictureFile(dir / name, ours);
@@ -254,7 +254,7 @@ TEST(InteropPillow, RealFilesDecodeAsPillowDecodesThem) {
       "jpeg/libjpeg-turbo/vgl_6434_0018a.bmp", "jpeg/libjpeg-turbo/vgl_6548_0026a.bmp"};
   for (const char* relative : files) {
     const std::filesystem::path path = testing::SharedData(relative);
-    const auto theirs = PillowDecode(path, dir.path());
+    const auto theirs = PillowPicture(path, dir.path());
     ASSERT_TRUE(theirs.has_value()) << relative;
     CDib ours;
     const Result<int> depth = LoadPictureFile(path, ours);
