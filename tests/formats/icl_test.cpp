@@ -406,22 +406,6 @@ TEST(IclReader, ImagesThatDoNotDecodeAreSkippedAndTheirGroupKept) {
   EXPECT_EQ(read.images[0].group, 0);
 }
 
-TEST(IclReaderInterop, NeFontsHoldNoIconGroups) {
-  const auto folder = fx::SharedData("ne/wine-fonts");
-  if (!std::filesystem::exists(folder)) GTEST_SKIP() << "no " << folder;
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() != ".fon") continue;
-    ++files;
-    IconLibrary library;
-    const LibraryReadResult result = ReadLibrary(entry.path(), library);
-    EXPECT_EQ(result.groups, 0) << entry.path();
-    EXPECT_EQ(result.status.code(), ErrorCode::kNoImages) << entry.path();
-    EXPECT_EQ(library.path, kNewLibraryName);
-  }
-  EXPECT_GT(files, 0);
-}
-
 TEST(IclReader, OneImageListedOverAndOverStopsAtThePixelBudget) {
   // 40 groups of 200 entries all name one 32 x 32 image (4 KiB of pixels each when decoded).
   std::vector<fx::NeFixtureResource> resources;
@@ -709,7 +693,23 @@ int CountOccurrences(const std::string& text, const std::string& needle) {
   return count;
 }
 
-TEST(IclInterop, WrestoolListsAndExtractsTheGroupsWeWrite) {
+TEST(InteropIcl, NeFontsHoldNoIconGroups) {
+  const auto folder = fx::SharedData("ne/wine-fonts");
+  if (!std::filesystem::exists(folder)) GTEST_SKIP() << "no " << folder;
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != ".fon") continue;
+    ++files;
+    IconLibrary library;
+    const LibraryReadResult result = ReadLibrary(entry.path(), library);
+    EXPECT_EQ(result.groups, 0) << entry.path();
+    EXPECT_EQ(result.status.code(), ErrorCode::kNoImages) << entry.path();
+    EXPECT_EQ(library.path, kNewLibraryName);
+  }
+  EXPECT_GT(files, 0);
+}
+
+TEST(InteropIcl, WrestoolListsAndExtractsTheGroupsWeWrite) {
   if (!HaveWrestool()) GTEST_SKIP() << "wrestool (icoutils) is not installed";
   fx::TempDir dir;
   const IconLibrary library = MakeLibrary({{0, 32, 32, 32},
