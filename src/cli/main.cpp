@@ -1,27 +1,47 @@
+// morvane-cli: Morvane's engine from the command line.
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_common.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: morvane-cli <command> [options]\n"
+    "usage: morvane-cli <command> [arguments]\n"
     "\n"
     "Morvane's icon engine from the command line.\n"
     "\n"
-    "  --help      show this text\n"
-    "  --version   show the version\n";
+    "commands:\n"
+    "  info FILE [--json]             what an object holds\n"
+    "  convert INPUT... OUTPUT [...]  read objects, write .ico .cur .ani .icl .png .gif .jpg .bmp\n"
+    "  extract INPUT OUTDIR           groups as stored, or frames as PNG files\n"
+    "\n"
+    "  --help      show this text (or a command's, after its name)\n"
+    "  --version   show the version\n"
+    "\n"
+    "exit status: 0 success, 1 wrong usage, 2 an input cannot be read or holds no images,\n"
+    "3 an output cannot be written.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::puts("morvane-cli 0.1.0");
-    return 0;
+  using namespace morvane::cli;
+  const std::vector<std::string> args(argv + (argc > 1 ? 2 : argc), argv + argc);
+  const std::string_view command = argc > 1 ? argv[1] : "";
+  if (command == "--version") {
+    std::puts("morvane-cli " MORVANE_VERSION);
+    return kExitOk;
   }
-  if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+  if (command == "--help" || command == "help") {
     std::fputs(kUsage, stdout);
-    return 0;
+    return kExitOk;
   }
-  std::fputs(kUsage, stderr);
-  return 1;
+  if (command == "info") return RunInfo(args);
+  if (command == "convert") return RunConvert(args);
+  if (command == "extract") return RunExtract(args);
+  if (command.empty()) return UsageError("no command given", kUsage);
+  return UsageError("unknown command " + std::string(command), kUsage);
 }

@@ -1,0 +1,94 @@
+// morvane-cli extract: the groups of a program or library as stored, or the frames of an icon,
+// cursor or animated cursor as 32-bit PNG files.
+#include <cstdio>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_common.h"
+#include "formats/image_export.h"
+#include "formats/png_codec.h"
+
+namespace morvane::cli {
+
+const char* const kExtractUsage =
+    "usage: morvane-cli extract INPUT OUTDIR\n"
+    "\n"
+    "Writes every icon group of a program or library as OUTDIR/<group id>.ico and every cursor\n"
+    "group as OUTDIR/<group id>.cur, each image byte for byte as stored; for an icon, cursor,\n"
+    "animated cursor or picture, every frame as a 32-bit PNG named\n"
+    "<index>_<width>x<height>_<format>.png. OUTDIR is created when missing.\n";
+
+namespace {
+
+// A resource name as a file name: path separators and control characters become '_', and a
+// name made of dots only cannot climb out of the folder.
+std::string SafeFileName(const std::string& name) {
+  std::string safe = name;
+  for (char& c : safe) {
+    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) c = '_';
+  }
+  if (safe.empty() || safe.find_first_not_of('.') == std::string::npos) safe.insert(0, "_");
+  return safe;
+}
+
+int ExtractGroups(const ExecutableObjects& objects, const std::filesystem::path& folder) {
+  for (const IconGroup& group : objects.Groups().groups) {
+    const char* ext = group.kind == GroupKind::kIcon ? ".ico" : ".cur";
+    const std::filesystem::path path = folder / (SafeFileName(group.name.ToString()) + ext);
+    const Status st = WriteStoredGroupFile(path, group);
+    if (!st.ok()) return Report({kExitOutput, Describe(path, st.message())});
+  }
+  return kExitOk;
+}
+
+int ExtractFrames(const OpenOutcome& outcome, const std::filesystem::path& folder) {
+  auto write = [&folder](std::size_t index, const CDib& image, int format) {
+    const std::string name = std::to_string(index) + "_" + std::to_string(image.GetWidth()) + "x" +
+                             std::to_string(image.GetHeight()) + "_" + std::to_string(format) +
+                             ".png";
+    const std::filesystem::path path = folder / name;
+    const Status st = SavePngFile(path, image, 32);
+    if (!st.ok()) return Report({kExitOutput, Describe(path, st.message())});
+    return kExitOk;
+  };
+  if (outcome.action == OpenAction::kImportPicture) {
+    return write(0, outcome.picture, outcome.pictureDepth);
+  }
+  for (std::size_t i = 0; i < outcome.frames.size(); ++i) {
+    const LoadedFrame& frame = outcome.frames[i];
+    if (const int code = write(i, frame.image, BitsOf(frame.format)); code != kExitOk) return code;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunExtract(const std::vector<std::string>& args) {
+  const ParsedArgs parsed = ParseArgs(args, {{}, {"--help"}});
+  if (parsed.Has("--help")) {
+    std::fputs(kExtractUsage, stdout);
+    return kExitOk;
+  }
+  if (!parsed.error.empty()) return UsageError(parsed.error, kExtractUsage);
+  if (parsed.positional.size() != 2)
+    return UsageError("extract takes INPUT and OUTDIR", kExtractUsage);
+
+  const std::filesystem::path input = parsed.positional[0];
+  const std::filesystem::path folder = parsed.positional[1];
+  const ReadResult read = ReadObject(input, false, 0);
+  if (read.failure) return Report(*read.failure);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec || !std::filesystem::is_directory(folder, ec)) {
+    return Report({kExitOutput, Describe(folder, ec ? ec.message() : "not a folder")});
+  }
+  if (read.outcome.action == OpenAction::kChooseObject) {
+    return ExtractGroups(read.outcome.objects, folder);
+  }
+  return ExtractFrames(read.outcome, folder);
+}
+
+}  // namespace morvane::cli
