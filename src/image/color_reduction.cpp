@@ -61,12 +61,12 @@ std::vector<std::uint8_t> ToChannels(const std::vector<Pixel>& pixels, ChannelOr
   return channels;
 }
 
-Palette SystemPaletteIn(ChannelOrder order) {
+// The fixed palette is the same 16 byte triples whatever order the caller feeds its channels
+// in: fed as (blue, green, red), entry 1 is dark blue, as in the palettes of BMP and ICO files.
+Palette SystemPaletteEntries() {
   Palette palette;
-  for (const auto& rgb : kSystemPalette16) {
-    const bool blueFirst = order == ChannelOrder::kBlueFirst;
-    palette.push_back(
-        PaletteEntry{blueFirst ? rgb[2] : rgb[0], rgb[1], blueFirst ? rgb[0] : rgb[2], 0});
+  for (const auto& triple : kSystemPalette16) {
+    palette.push_back(PaletteEntry{triple[0], triple[1], triple[2], 0});
   }
   return palette;
 }
@@ -174,7 +174,7 @@ const std::array<std::array<std::uint8_t, 3>, 16>& SystemPalette16() {
 }
 
 Palette SystemPalette16Bgr() {
-  return SystemPaletteIn(ChannelOrder::kBlueFirst);
+  return SystemPaletteEntries();
 }
 
 void ReduceToMonochrome(const CDib& source, CDib& target) {
@@ -204,7 +204,7 @@ bool ReduceTo16Colors(const CDib& source, CDib& target, int ditherLevel) {
   try {
     pixels = ReadPixels(source);
     const std::vector<std::uint8_t> channels = ToChannels(pixels, ChannelOrder::kRedFirst);
-    const Palette palette = SystemPaletteIn(ChannelOrder::kRedFirst);
+    const Palette palette = SystemPaletteEntries();
     if (!Dl1MapToPalette(MakeInput(source, channels), palette, ditherLevel, indices)) return false;
   } catch (const std::bad_alloc&) {
     return false;

@@ -16,9 +16,11 @@
 
 namespace morvane {
 
-// The fixed 16-colour system palette as (red, green, blue) triples, entries 0..15.
+// The fixed 16-colour system palette, entries 0..15: the same byte triples in both channel
+// orders. Fed as (red, green, blue), entry 1 is dark red; in BMP and ICO files, whose entries are
+// (blue, green, red), the same bytes make entry 1 dark blue.
 const std::array<std::array<std::uint8_t, 3>, 16>& SystemPalette16();
-// The same palette as BMP/ICO entries (blue, green, red, 0).
+// The same triples as palette entries (c0, c1, c2, 0), as BMP and ICO files store them.
 Palette SystemPalette16Bgr();
 
 // Black or white per pixel, keeping alpha; transparent pixels are left alone. The target is

@@ -112,11 +112,12 @@ TEST(BmpWriter, FourBitPutsEvenColumnsInTheHighNibble) {
   ASSERT_TRUE(dib.Create(3, 1));
   dib.SetPixel(0, 0, 0xFF000000);  // 0
   dib.SetPixel(1, 0, 0xFFFFFFFF);  // 15
-  dib.SetPixel(2, 0, 0xFFFF0000);  // 9
+  dib.SetPixel(2, 0, 0xFFFF0000);  // 12: the file palette's (blue, green, red) = (0, 0, 255)
   Bytes out;
   ASSERT_EQ(dib.WriteBmp4(out), 118u + 4u);
-  EXPECT_EQ(Bytes(out.begin() + 118, out.end()), (Bytes{0x0F, 0x90, 0, 0}));
-  EXPECT_EQ(Bytes(out.begin() + 54 + 4 * 9, out.begin() + 54 + 4 * 10), (Bytes{0, 0, 255, 0}));
+  EXPECT_EQ(Bytes(out.begin() + 118, out.end()), (Bytes{0x0F, 0xC0, 0, 0}));
+  EXPECT_EQ(Bytes(out.begin() + 54 + 4 * 12, out.begin() + 54 + 4 * 13), (Bytes{0, 0, 255, 0}));
+  EXPECT_EQ(Bytes(out.begin() + 54 + 4 * 1, out.begin() + 54 + 4 * 2), (Bytes{128, 0, 0, 0}));
 }
 
 TEST(BmpWriter, EightBitPalettePadsTo256Entries) {

@@ -91,17 +91,19 @@ TEST(SixteenColors, FlatGreyMapsToEntryEightWithAndWithoutDithering) {
   EXPECT_EQ(out.palette, SystemPalette16Bgr());
 }
 
-TEST(SixteenColors, ChannelOrderIsConsistentForBothFeeds) {
-  // Dark red (entry 1) must stay dark red through the in-place (red first) and the index
-  // (blue first) paths.
-  CDib dib = MakeImage(2, 2, 0xFF800000);
+TEST(SixteenColors, TheSameByteTriplesServeBothChannelOrders) {
+  // Fed as (blue, green, red) the triple (128, 0, 0) at entry 1 is dark blue, as BMP and ICO
+  // palettes store it; fed as (red, green, blue) it is dark red. Each colour maps to itself.
+  CDib dib = MakeImage(2, 2, 0xFF000080);
   IndexedImage out;
   ASSERT_TRUE(ReduceToIndices(dib, 16, out, false, false));
   EXPECT_EQ(out.indices[0], 1);
-  EXPECT_EQ(out.palette[1], (PaletteEntry{0, 0, 128, 0}));
+  EXPECT_EQ(out.palette[1], (PaletteEntry{128, 0, 0, 0}));
+  EXPECT_EQ(out.palette[4], (PaletteEntry{0, 0, 128, 0}));
   dib.SetPixel(1, 1, 0x7F7F0000);
   ASSERT_TRUE(ReduceTo16Colors(dib, dib, 0));
   EXPECT_EQ(dib.GetPixel(1, 1), 0x7F800000u);
+  EXPECT_EQ(dib.GetPixel(0, 0), 0xFF000080u);
 }
 
 TEST(SixteenColors, DitheringAGradientStaysInThePaletteAndDiffersFromPlainMapping) {
@@ -183,7 +185,7 @@ TEST(SixteenColors, ReserveZeroGivesUpWhiteAndMovesBlackToFifteen) {
   ASSERT_EQ(out.palette.size(), 16u);
   EXPECT_EQ(out.palette[0], (PaletteEntry{0, 0, 0, 0}));
   EXPECT_EQ(out.palette[15], (PaletteEntry{0, 0, 0, 0}));
-  EXPECT_EQ(out.indices, (std::vector<std::uint8_t>{15, 7, 12}));  // white -> silver
+  EXPECT_EQ(out.indices, (std::vector<std::uint8_t>{15, 7, 9}));  // white -> silver
 }
 
 // --- DL1 ----------------------------------------------------------------------------------
