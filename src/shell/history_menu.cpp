@@ -1,0 +1,48 @@
+#include "shell/history_menu.h"
+
+#include "shell/control_ids.h"
+
+namespace morvane {
+
+HistoryTexts IconHistoryTexts() {
+  return {language_section::kMainOpen, "other_icons", "Other icons", "no_icons", "-- no icons --"};
+}
+HistoryTexts CursorHistoryTexts() {
+  return {language_section::kMainOpen, "other_cursors", "Other cursors", "no_cursors",
+          "-- no cursors --"};
+}
+HistoryTexts ExecutableHistoryTexts() {
+  return {language_section::kMainOpen, "other_executables", "Other executables", "no_executables",
+          "-- no executables --"};
+}
+HistoryTexts ImageHistoryTexts() {
+  return {language_section::kMainOpen, "other_images", "Other images", "no_images",
+          "-- no images --"};
+}
+HistoryTexts LibraryHistoryTexts() {
+  return {language_section::kLibraryTools, "other_libraries", "Other libraries", "no_libs",
+          "-- no libraries --"};
+}
+
+std::vector<HistoryItem> BuildHistoryItems(const MruList& list, int firstCommand,
+                                           const HistoryTexts& texts, const LanguagePack& pack) {
+  const std::string_view section = texts.section;
+  if (list.empty())
+    return {{HistoryItemKind::kEmpty,
+             firstCommand,
+             pack.text(section, texts.emptyKey, texts.emptyEnglish),
+             {}}};
+  std::vector<HistoryItem> all;
+  for (int i = 0; i < list.size(); ++i)
+    all.push_back({HistoryItemKind::kEntry,
+                   firstCommand + i,
+                   list.entries()[static_cast<std::size_t>(i)],
+                   {}});
+  if (list.size() <= kHistoryShownDirectly) return all;
+  std::vector<HistoryItem> items(all.begin(), all.begin() + kHistoryShownDirectly);
+  items.push_back({HistoryItemKind::kOther, firstCommand,
+                   pack.text(section, texts.otherKey, texts.otherEnglish), std::move(all)});
+  return items;
+}
+
+}  // namespace morvane

@@ -1,0 +1,43 @@
+// The items of a history popup: at most five entries directly, then one item that opens the
+// whole list ("Other icons"); an empty list shows one disabled item ("-- no icons --").
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/language_pack.h"
+#include "shell/mru_list.h"
+
+namespace morvane {
+
+// The texts of one kind of history and the section they are looked up in.
+struct HistoryTexts {
+  std::string_view section;   // "Main_open"
+  std::string_view otherKey;  // "other_icons"
+  std::string_view otherEnglish;
+  std::string_view emptyKey;  // "no_icons"
+  std::string_view emptyEnglish;
+};
+
+HistoryTexts IconHistoryTexts();
+HistoryTexts CursorHistoryTexts();
+HistoryTexts ExecutableHistoryTexts();
+HistoryTexts ImageHistoryTexts();
+HistoryTexts LibraryHistoryTexts();
+
+enum class HistoryItemKind { kEntry, kOther, kEmpty };
+
+struct HistoryItem {
+  HistoryItemKind kind = HistoryItemKind::kEntry;
+  int command = 0;                // first + entry index (kEntry); first for the others
+  std::string text;               // the path, or the translated text
+  std::vector<HistoryItem> more;  // kOther: every entry of the list
+};
+
+inline constexpr int kHistoryShownDirectly = 5;
+
+std::vector<HistoryItem> BuildHistoryItems(const MruList& list, int firstCommand,
+                                           const HistoryTexts& texts, const LanguagePack& pack);
+
+}  // namespace morvane

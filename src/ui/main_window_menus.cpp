@@ -1,0 +1,218 @@
+// The menu tree of the main window, built from the command table, and the dispatch of its
+// commands.
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "shell/control_ids.h"
+#include "shell/language_pack_menu.h"
+#include "ui/main_window.h"
+#include "ui/widget_translation.h"
+
+namespace morvane {
+namespace {
+
+QString Q(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct HistorySource {
+  int first;
+  HistoryTexts (*texts)();
+};
+
+constexpr HistorySource kHistorySources[] = {
+    {history_command::kIcons, IconHistoryTexts},
+    {history_command::kCursors, CursorHistoryTexts},
+    {history_command::kExecutables, ExecutableHistoryTexts},
+    {history_command::kImages, ImageHistoryTexts},
+    {history_command::kLibraries, LibraryHistoryTexts},
+};
+
+}  // namespace
+
+void MainWindow::Register(int id, std::function<void()> run, std::function<bool()> enabled,
+                          std::function<bool()> checked) {
+  commands_[id] = Command{std::move(run), std::move(enabled), std::move(checked)};
+}
+
+void MainWindow::RegisterCommands() {
+  RegisterFileCommands();
+  RegisterObjectCommands();
+  RegisterImageCommands();
+  RegisterViewCommands();
+}
+
+void MainWindow::BuildMenus() {
+  for (const MenuEntry& top : MainMenu()) {
+    QMenu* menu = menuBar()->addMenu(Q(top.text));
+    englishTexts_.emplace_back(menu->menuAction(), Q(top.text));
+    AddMenuEntries(menu, top.children);
+  }
+  connect(menuBar(), &QMenuBar::triggered, this, &MainWindow::OnActionTriggered);
+  TranslateMenus();
+}
+
+void MainWindow::TranslateMenus() {
+  for (auto& [action, english] : englishTexts_) action->setText(english);
+  FillAllHistoryMenus();
+  if (languageMenu_) fill_language_menu(pack_, languageMenu_);
+  translate_menu(pack_, language_section::kMainMenu, menuBar());
+  UpdateCommands();
+}
+
+void MainWindow::AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
+  for (const MenuEntry& entry : entries) {
+    switch (entry.kind) {
+      case MenuEntryKind::kSeparator:
+        menu->addSeparator();
+        break;
+      case MenuEntryKind::kPopup: {
+        QMenu* popup = menu->addMenu(Q(entry.text));
+        englishTexts_.emplace_back(popup->menuAction(), Q(entry.text));
+        AddMenuEntries(popup, entry.children);
+        break;
+      }
+      case MenuEntryKind::kHistory:
+        historyMenus_[entry.id] = menu->addMenu(Q(entry.text));
+        englishTexts_.emplace_back(historyMenus_[entry.id]->menuAction(), Q(entry.text));
+        break;
+      case MenuEntryKind::kLanguage:
+        languageMenu_ = menu->addMenu(Q(entry.text));
+        englishTexts_.emplace_back(languageMenu_->menuAction(), Q(entry.text));
+        break;
+      case MenuEntryKind::kCommand: {
+        QAction* action = menu->addAction(Q(entry.text));
+        set_control_id(action, entry.id);
+        if (!entry.shortcut.empty())
+          action->setShortcut(QKeySequence(Q(entry.shortcut), QKeySequence::PortableText));
+        action->setCheckable(entry.checkable);
+        actions_[entry.id] = action;
+        englishTexts_.emplace_back(action, Q(entry.text));
+        break;
+      }
+    }
+  }
+}
+
+QAction* MainWindow::Action(int commandId) const {
+  const auto found = actions_.find(commandId);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+QMenu* MainWindow::HistoryMenu(int firstCommand) const {
+  const auto found = historyMenus_.find(firstCommand);
+  return found == historyMenus_.end() ? nullptr : found->second;
+}
+
+MruList& MainWindow::History(HistoryKind kind) {
+  switch (kind) {
+    case HistoryKind::kIcons:
+      return icons_;
+    case HistoryKind::kCursors:
+      return cursors_;
+    // The window keeps animated cursors in the cursor history, beside ".cur" files.
+    case HistoryKind::kAnimatedCursors:
+      return cursors_;
+    case HistoryKind::kImages:
+      return images_;
+    case HistoryKind::kExecutables:
+      return executables_;
+  }
+  return icons_;
+}
+
+void MainWindow::FillHistoryMenu(QMenu* menu, int firstCommand) {
+  menu->clear();
+  for (const HistorySource& source : kHistorySources) {
+    if (source.first != firstCommand) continue;
+    const MruList& list = firstCommand == history_command::kIcons         ? icons_
+                          : firstCommand == history_command::kCursors     ? cursors_
+                          : firstCommand == history_command::kExecutables ? executables_
+                          : firstCommand == history_command::kImages      ? images_
+                                                                          : libraries_;
+    // Libraries open in the library manager, which is not part of this window yet.
+    const bool openable = firstCommand != history_command::kLibraries;
+    for (const HistoryItem& item : BuildHistoryItems(list, firstCommand, source.texts(), pack_)) {
+      if (item.kind == HistoryItemKind::kOther) {
+        QMenu* other = menu->addMenu(Q(item.text));
+        for (const HistoryItem& entry : item.more) {
+          QAction* action = other->addAction(Q(entry.text));
+          set_control_id(action, entry.command);
+          action->setEnabled(openable);
+        }
+        continue;
+      }
+      QAction* action = menu->addAction(Q(item.text));
+      set_control_id(action, item.command);
+      action->setEnabled(item.kind == HistoryItemKind::kEntry && openable);
+    }
+  }
+}
+
+void MainWindow::FillAllHistoryMenus() {
+  for (auto& [first, menu] : historyMenus_) FillHistoryMenu(menu, first);
+}
+
+void MainWindow::OnActionTriggered(QAction* action) {
+  const std::optional<int> id = control_id_of(action);
+  if (!id) return;
+  if (*id >= history_command::kIcons &&
+      *id < history_command::kLibraries + history_command::kSpan) {
+    RunHistoryCommand(*id);
+    return;
+  }
+  if (*id >= kLanguageCommandFirst && *id <= kLanguageCommandLast) {
+    if (run_language_command(pack_, *id)) Retranslate();
+    return;
+  }
+  RunCommand(*id);
+}
+
+void MainWindow::RunHistoryCommand(int commandId) {
+  const int first = commandId - commandId % history_command::kSpan;
+  const int index = commandId - first;
+  MruList* list = first == history_command::kIcons         ? &icons_
+                  : first == history_command::kCursors     ? &cursors_
+                  : first == history_command::kExecutables ? &executables_
+                  : first == history_command::kImages      ? &images_
+                                                           : nullptr;
+  if (!list || index >= list->size()) return;
+  // A copy: opening re-orders the list.
+  const std::string path = list->entries()[static_cast<std::size_t>(index)];
+  OpenPath(path);
+}
+
+bool MainWindow::RunCommand(int commandId) {
+  const auto found = commands_.find(commandId);
+  if (found == commands_.end()) return false;
+  const Command& command = found->second;
+  if (command.enabled && !command.enabled()) return false;
+  // Every command but the preview's own switch stops a running animated-cursor preview.
+  if (commandId != command::kAniPreview) StopAniPreview();
+  command.run();
+  UpdateCommands();
+  return true;
+}
+
+void MainWindow::UpdateCommands() {
+  for (auto& [id, action] : actions_) {
+    const auto found = commands_.find(id);
+    if (found == commands_.end()) {
+      // Commands of parts still to come stay visible and disabled.
+      action->setEnabled(false);
+      continue;
+    }
+    const Command& command = found->second;
+    action->setEnabled(!command.enabled || command.enabled());
+    if (command.checked) action->setChecked(command.checked());
+  }
+}
+
+void MainWindow::Retranslate() {
+  TranslateMenus();
+  RefreshAll();
+}
+
+}  // namespace morvane
