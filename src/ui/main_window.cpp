@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -151,7 +152,17 @@ void MainWindow::BuildToolBar() {
   QToolBar* bar = addToolBar("Main");
   bar->setObjectName("Main toolbar");
   bar->setMovable(false);
-  bar->addAction(Action(command::kNewIcon));
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  const auto withIcon = [this](int id, QStyle::StandardPixmap pixmap) {
+    QAction* action = Action(id);
+    action->setIcon(style()->standardIcon(pixmap));
+    return action;
+  };
+  bar->addAction(withIcon(command::kNewIcon, QStyle::SP_FileIcon));
+  withIcon(command::kOpenObject, QStyle::SP_DialogOpenButton);
+  withIcon(command::kSaveObject, QStyle::SP_DialogSaveButton);
+  withIcon(command::kUndo, QStyle::SP_ArrowBack);
+  withIcon(command::kRedo, QStyle::SP_ArrowForward);
   auto* open = new QToolButton(bar);
   open->setDefaultAction(Action(command::kOpenObject));
   openDropDown_ = new QMenu(open);

@@ -65,8 +65,10 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   bool SaveTo(const std::string& path);
   // Runs a command as its menu item would; false when it is unknown or disabled.
   bool RunCommand(int commandId);
-  // Re-enables, re-checks and re-fills the menus from the state.
+  // Re-enables and re-checks the menu items from the state.
   void UpdateCommands();
+  // Re-fills the history popups from the lists.
+  void RefreshHistoryMenus() { FillAllHistoryMenus(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;

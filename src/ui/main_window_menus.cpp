@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
 #include "shell/control_ids.h"
 #include "shell/language_pack_menu.h"
@@ -59,6 +60,9 @@ void MainWindow::TranslateMenus() {
   FillAllHistoryMenus();
   if (languageMenu_) fill_language_menu(pack_, languageMenu_);
   translate_menu(pack_, language_section::kMainMenu, menuBar());
+  // Tool buttons show the item text without its shortcut and mnemonic.
+  for (auto& [id, action] : actions_)
+    action->setIconText(action->text().section('\t', 0, 0).remove('&').remove(" ..."));
   UpdateCommands();
 }
 
@@ -124,6 +128,7 @@ MruList& MainWindow::History(HistoryKind kind) {
 }
 
 void MainWindow::FillHistoryMenu(QMenu* menu, int firstCommand) {
+  for (QMenu* other : menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) other->deleteLater();
   menu->clear();
   for (const HistorySource& source : kHistorySources) {
     if (source.first != firstCommand) continue;
@@ -136,7 +141,8 @@ void MainWindow::FillHistoryMenu(QMenu* menu, int firstCommand) {
     const bool openable = firstCommand != history_command::kLibraries;
     for (const HistoryItem& item : BuildHistoryItems(list, firstCommand, source.texts(), pack_)) {
       if (item.kind == HistoryItemKind::kOther) {
-        QMenu* other = menu->addMenu(Q(item.text));
+        auto* other = new QMenu(Q(item.text), menu);
+        menu->addMenu(other);
         for (const HistoryItem& entry : item.more) {
           QAction* action = other->addAction(Q(entry.text));
           set_control_id(action, entry.command);
@@ -158,16 +164,21 @@ void MainWindow::FillAllHistoryMenus() {
 void MainWindow::OnActionTriggered(QAction* action) {
   const std::optional<int> id = control_id_of(action);
   if (!id) return;
-  if (*id >= history_command::kIcons &&
-      *id < history_command::kLibraries + history_command::kSpan) {
-    RunHistoryCommand(*id);
+  const int commandId = *id;
+  // History and language items are rebuilt by what they run; the call waits until the menu
+  // has finished with the item.
+  if (commandId >= history_command::kIcons &&
+      commandId < history_command::kLibraries + history_command::kSpan) {
+    QTimer::singleShot(0, this, [this, commandId] { RunHistoryCommand(commandId); });
     return;
   }
-  if (*id >= kLanguageCommandFirst && *id <= kLanguageCommandLast) {
-    if (run_language_command(pack_, *id)) Retranslate();
+  if (commandId >= kLanguageCommandFirst && commandId <= kLanguageCommandLast) {
+    QTimer::singleShot(0, this, [this, commandId] {
+      if (run_language_command(pack_, commandId)) Retranslate();
+    });
     return;
   }
-  RunCommand(*id);
+  RunCommand(commandId);
 }
 
 void MainWindow::RunHistoryCommand(int commandId) {
