@@ -44,8 +44,16 @@ function(morvane_tests)
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()
+  # Tests whose names hold "Interop" check against real files of other programs and independent peer tools;
+  # they carry the label interop, the rest the module's own labels.
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    TEST_FILTER "*Interop*"
+    PROPERTIES LABELS "interop"
+    DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${target}
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    TEST_FILTER "-*Interop*"
     PROPERTIES LABELS "${T_LABELS}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
