@@ -8,6 +8,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_common.h"
+#include "cli/cli_parallel.h"
 #include "formats/image_export.h"
 #include "formats/png_codec.h"
 
@@ -35,33 +36,42 @@ std::string SafeFileName(const std::string& name) {
 }
 
 int ExtractGroups(const ExecutableObjects& objects, const std::filesystem::path& folder) {
-  for (const IconGroup& group : objects.Groups().groups) {
+  const std::vector<IconGroup>& groups = objects.Groups().groups;
+  const std::optional<Failure> failed = RunInParallel(groups.size(), [&](std::size_t i) {
+    const IconGroup& group = groups[i];
     const char* ext = group.kind == GroupKind::kIcon ? ".ico" : ".cur";
     const std::filesystem::path path = folder / (SafeFileName(group.name.ToString()) + ext);
     const Status st = WriteStoredGroupFile(path, group);
-    if (!st.ok()) return Report({kExitOutput, Describe(path, st.message())});
-  }
-  return kExitOk;
+    if (st.ok()) return std::optional<Failure>();
+    return std::optional<Failure>(Failure{kExitOutput, Describe(path, st.message())});
+  });
+  return failed ? Report(*failed) : kExitOk;
+}
+
+std::string FrameFileName(std::size_t index, const CDib& image, int format) {
+  return std::to_string(index) + "_" + std::to_string(image.GetWidth()) + "x" +
+         std::to_string(image.GetHeight()) + "_" + std::to_string(format) + ".png";
 }
 
 int ExtractFrames(const OpenOutcome& outcome, const std::filesystem::path& folder) {
-  auto write = [&folder](std::size_t index, const CDib& image, int format) {
-    const std::string name = std::to_string(index) + "_" + std::to_string(image.GetWidth()) + "x" +
-                             std::to_string(image.GetHeight()) + "_" + std::to_string(format) +
-                             ".png";
-    const std::filesystem::path path = folder / name;
-    const Status st = SavePngFile(path, image, 32);
-    if (!st.ok()) return Report({kExitOutput, Describe(path, st.message())});
-    return kExitOk;
+  struct Item {
+    const CDib* image;
+    int format;
   };
+  std::vector<Item> items;
   if (outcome.action == OpenAction::kImportPicture) {
-    return write(0, outcome.picture, outcome.pictureDepth);
+    items.push_back({&outcome.picture, outcome.pictureDepth});
   }
-  for (std::size_t i = 0; i < outcome.frames.size(); ++i) {
-    const LoadedFrame& frame = outcome.frames[i];
-    if (const int code = write(i, frame.image, BitsOf(frame.format)); code != kExitOk) return code;
+  for (const LoadedFrame& frame : outcome.frames) {
+    items.push_back({&frame.image, BitsOf(frame.format)});
   }
-  return kExitOk;
+  const std::optional<Failure> failed = RunInParallel(items.size(), [&](std::size_t i) {
+    const std::filesystem::path path = folder / FrameFileName(i, *items[i].image, items[i].format);
+    const Status st = SavePngFile(path, *items[i].image, 32);
+    if (st.ok()) return std::optional<Failure>();
+    return std::optional<Failure>(Failure{kExitOutput, Describe(path, st.message())});
+  });
+  return failed ? Report(*failed) : kExitOk;
 }
 
 }  // namespace
