@@ -41,7 +41,7 @@ int ExtractGroups(const ExecutableObjects& objects, const std::filesystem::path&
     const IconGroup& group = groups[i];
     const char* ext = group.kind == GroupKind::kIcon ? ".ico" : ".cur";
     const std::filesystem::path path = folder / (SafeFileName(group.name.ToString()) + ext);
-    const Status st = WriteStoredGroupFile(path, group);
+    const Status st = WriteStoredGroupFile(path, group, objects.FromNe());
     if (st.ok()) return std::optional<Failure>();
     return std::optional<Failure>(Failure{kExitOutput, Describe(path, st.message())});
   });

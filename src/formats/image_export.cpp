@@ -47,7 +47,18 @@ std::uint8_t SideByte(int side) {
   return static_cast<std::uint8_t>(side >= 256 ? 0 : side);
 }
 
-void PutEntry(std::vector<std::uint8_t>& out, GroupKind kind, const GroupImage& image,
+// A cursor entry's size counts the 4 hotspot bytes in front of the image.
+constexpr std::uint32_t kHotspotBytes = 4;
+
+Bytes StoredImage(GroupKind kind, const GroupImage& image, bool sectorPadded) {
+  if (!sectorPadded) return image.data;
+  std::uint64_t size = image.entry.bytesInResource;
+  if (kind == GroupKind::kCursor) size = size >= kHotspotBytes ? size - kHotspotBytes : 0;
+  if (size == 0 || size >= image.data.size()) return image.data;
+  return image.data.first(static_cast<std::size_t>(size));
+}
+
+void PutEntry(std::vector<std::uint8_t>& out, GroupKind kind, const GroupImage& image, Bytes data,
               std::uint32_t offset) {
   if (kind == GroupKind::kIcon) {
     const GroupEntry& e = image.entry;
@@ -67,7 +78,7 @@ void PutEntry(std::vector<std::uint8_t>& out, GroupKind kind, const GroupImage& 
     PutU16(out, static_cast<unsigned>(image.hotspotX) & 0xFFFF);
     PutU16(out, static_cast<unsigned>(image.hotspotY) & 0xFFFF);
   }
-  PutU32(out, static_cast<std::uint32_t>(image.data.size()));
+  PutU32(out, static_cast<std::uint32_t>(data.size()));
   PutU32(out, offset);
 }
 
@@ -129,31 +140,34 @@ Status ExportPicture(const std::filesystem::path& path, const CDib& frame, int f
   return SavePictureFile(path, image, save);
 }
 
-Status WriteStoredGroup(const IconGroup& group, std::vector<std::uint8_t>& out) {
+Status WriteStoredGroup(const IconGroup& group, std::vector<std::uint8_t>& out, bool sectorPadded) {
   const std::size_t count = group.images.size();
   if (count == 0) return {ErrorCode::kNoImages, "the group holds no images"};
   if (count > std::numeric_limits<std::uint16_t>::max()) {
     return {ErrorCode::kTooLarge, "the group holds more images than an icon file can count"};
   }
+  std::vector<Bytes> blocks;
   std::uint64_t total = 6 + 16 * static_cast<std::uint64_t>(count);
-  for (const GroupImage& image : group.images) total += image.data.size();
-  if (total > std::numeric_limits<std::uint32_t>::max()) {
-    return {ErrorCode::kTooLarge, "the group is larger than an icon file can address"};
-  }
   const std::size_t start = out.size();
   try {
+    blocks.reserve(count);
+    for (const GroupImage& image : group.images) {
+      blocks.push_back(StoredImage(group.kind, image, sectorPadded));
+      total += blocks.back().size();
+    }
+    if (total > std::numeric_limits<std::uint32_t>::max()) {
+      return {ErrorCode::kTooLarge, "the group is larger than an icon file can address"};
+    }
     out.reserve(start + static_cast<std::size_t>(total));
     PutU16(out, 0);
     PutU16(out, group.kind == GroupKind::kIcon ? 1 : 2);
     PutU16(out, static_cast<unsigned>(count));
     auto offset = static_cast<std::uint32_t>(6 + 16 * count);
-    for (const GroupImage& image : group.images) {
-      PutEntry(out, group.kind, image, offset);
-      offset += static_cast<std::uint32_t>(image.data.size());
+    for (std::size_t i = 0; i < count; ++i) {
+      PutEntry(out, group.kind, group.images[i], blocks[i], offset);
+      offset += static_cast<std::uint32_t>(blocks[i].size());
     }
-    for (const GroupImage& image : group.images) {
-      out.insert(out.end(), image.data.begin(), image.data.end());
-    }
+    for (const Bytes block : blocks) out.insert(out.end(), block.begin(), block.end());
   } catch (const std::bad_alloc&) {
     out.resize(start);
     return {ErrorCode::kOutOfMemory, "no memory to assemble the group"};
@@ -161,9 +175,10 @@ Status WriteStoredGroup(const IconGroup& group, std::vector<std::uint8_t>& out) 
   return Status::Ok();
 }
 
-Status WriteStoredGroupFile(const std::filesystem::path& path, const IconGroup& group) {
+Status WriteStoredGroupFile(const std::filesystem::path& path, const IconGroup& group,
+                            bool sectorPadded) {
   std::vector<std::uint8_t> bytes;
-  Status st = WriteStoredGroup(group, bytes);
+  Status st = WriteStoredGroup(group, bytes, sectorPadded);
   if (!st.ok()) return st.WithContext(path.string());
   return WriteFileAtomic(path, bytes);
 }

@@ -42,9 +42,13 @@ Status ExportPicture(const std::filesystem::path& path, const CDib& frame, int f
 
 // An icon group as an .ico file, or a cursor group as a .cur file, with every image block byte
 // for byte as the program or library stores it. Icon entries keep the group's directory fields;
-// cursor entries take the size from the image and carry the hotspot. Fails for a group without
-// images or with more than an icon file can count.
-Status WriteStoredGroup(const IconGroup& group, std::vector<std::uint8_t>& out);
-Status WriteStoredGroupFile(const std::filesystem::path& path, const IconGroup& group);
+// cursor entries take the size from the image and carry the hotspot. 16-bit (NE) files store
+// resources in whole sectors: with sectorPadded, an image ends where its group entry says and
+// the padding after it is left out. Fails for a group without images or with more than an icon
+// file can count.
+Status WriteStoredGroup(const IconGroup& group, std::vector<std::uint8_t>& out,
+                        bool sectorPadded = false);
+Status WriteStoredGroupFile(const std::filesystem::path& path, const IconGroup& group,
+                            bool sectorPadded = false);
 
 }  // namespace morvane

@@ -98,8 +98,20 @@ TEST(InteropCliInfo, AnimatedCursorAsItsNotesDescribe) {
 TEST(InteropCliExtract, GroupImagesAreWrestoolsByteForByte) {
   if (!HaveWrestool()) GTEST_SKIP() << "wrestool missing";
   TempDir dir;
-  for (const char* name : kPrograms) {
-    const std::filesystem::path file = SharedData(name);
+  // Beside the real programs, an icon library of our own: a 16-bit file whose resources are
+  // padded to whole sectors.
+  const std::filesystem::path icon = dir.path() / "three.ico";
+  const std::filesystem::path library = dir.path() / "lib.icl";
+  ASSERT_EQ(RunCli({"convert", Path(WriteSourcePng(dir.path())), Path(icon), "--sizes", "48,32,16",
+                    "--formats", "32,8,4"},
+                   dir.path())
+                .status,
+            0);
+  ASSERT_EQ(RunCli({"convert", Path(icon), Path(icon), Path(library)}, dir.path()).status, 0);
+  std::vector<std::filesystem::path> files{library};
+  for (const char* name : kPrograms) files.push_back(SharedData(name));
+  for (const std::filesystem::path& file : files) {
+    const std::string name = file.filename().string();
     const std::filesystem::path ours = dir.path() / "ours";
     const std::filesystem::path theirs = dir.path() / "theirs";
     std::filesystem::remove_all(ours);

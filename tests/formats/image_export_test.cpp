@@ -187,6 +187,29 @@ TEST(ImageExportGroup, CursorGroupCarriesEachHotspot) {
   EXPECT_EQ(read->frames[1].hotspotY, 9);
 }
 
+TEST(ImageExportGroup, SectorPaddingIsLeftOutWhereTheEntrySaysTheImageEnds) {
+  for (const GroupKind kind : {GroupKind::kIcon, GroupKind::kCursor}) {
+    StoredGroup stored;
+    MakeGroup(kind, stored);
+    const std::size_t exact = stored.blocks[0].size();
+    // The resource runs on to the end of its sector; the entry counts a cursor's hotspot too.
+    stored.blocks[0].resize(exact + 100, 0xEE);
+    GroupImage& image = stored.group.images[0];
+    image.data = stored.blocks[0];
+    image.entry.bytesInResource =
+        static_cast<std::uint32_t>(exact + (kind == GroupKind::kCursor ? 4 : 0));
+    std::vector<std::uint8_t> padded;
+    std::vector<std::uint8_t> trimmed;
+    ASSERT_TRUE(WriteStoredGroup(stored.group, padded).ok());
+    ASSERT_TRUE(WriteStoredGroup(stored.group, trimmed, true).ok());
+    EXPECT_EQ(padded.size(), trimmed.size() + 100);
+    EXPECT_EQ(*LoadU32(Bytes(trimmed), 6 + 8), exact);
+    const auto read = ReadIconFile(Bytes(trimmed));
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read->frames.size(), 2u);
+  }
+}
+
 TEST(ImageExportGroup, EmptyGroupIsRefusedAndOutputKept) {
   IconGroup group;
   std::vector<std::uint8_t> file{5};
