@@ -1,8 +1,6 @@
 #include "shell/file_filters.h"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <vector>
 
 namespace morvane {
@@ -38,11 +36,5 @@ std::string ToDialogFilter(std::string_view pairs) {
   return filter;
 }
 
-std::string LowerExtension(std::string_view path) {
-  std::string ext = std::filesystem::path(std::string(path)).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
 
 }  // namespace morvane

@@ -20,7 +20,4 @@ inline constexpr std::string_view kOpenObjectFilter =
 // unpaired last description is dropped.
 std::string ToDialogFilter(std::string_view pairs);
 
-// The lower-cased extension of a path, with its dot (".ico"); empty when there is none.
-std::string LowerExtension(std::string_view path);
-
 }  // namespace morvane

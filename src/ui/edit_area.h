@@ -24,6 +24,7 @@ class EditArea : public QAbstractScrollArea {
   // Shows frame index instead of the current one (the animated-cursor preview); -1 shows the
   // current frame again.
   void SetShownFrame(int index);
+  int ShownFrame() const { return shownFrame_; }
   // The frame's pixels changed, or another frame is shown: re-reads and re-applies the zoom.
   void ImageChanged();
 

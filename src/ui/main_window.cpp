@@ -173,6 +173,7 @@ void MainWindow::BuildToolBar() {
   }
   open->setMenu(openDropDown_);
   open->setPopupMode(QToolButton::MenuButtonPopup);
+  open->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   bar->addWidget(open);
   bar->addAction(Action(command::kSaveObject));
   bar->addSeparator();

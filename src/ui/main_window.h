@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QTimer>
+#include <QUrl>
 
 #include "formats/object_loader.h"
 #include "image/icon_document.h"
@@ -61,6 +62,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QString FormatButtonText() const;
   // Opens path as the object (replacing, after the discard question) or appends it.
   bool OpenPath(const std::string& path, bool append = false);
+  // Files dropped on the window: only the first is used; ".icl" goes to the library manager.
+  void OpenDroppedFiles(const QList<QUrl>& urls);
   // Writes the document to path in the format of its kind; no question is asked.
   bool SaveTo(const std::string& path);
   // Runs a command as its menu item would; false when it is unknown or disabled.

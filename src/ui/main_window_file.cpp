@@ -9,6 +9,7 @@
 
 #include "formats/ani_codec.h"
 #include "formats/ico_codec.h"
+#include "formats/picture_file.h"
 #include "shell/control_ids.h"
 #include "shell/file_filters.h"
 #include "ui/main_window.h"
@@ -248,10 +249,12 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
   event->acceptProposedAction();
-  // Only the first dropped file is used.
+  OpenDroppedFiles(event->mimeData()->urls());
+}
+
+void MainWindow::OpenDroppedFiles(const QList<QUrl>& urls) {
+  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
   const std::string path = urls.front().toLocalFile().toStdString();
   if (IsIconLibraryPath(path))
     OpenLibraryPath(path);

@@ -6,15 +6,21 @@
 
 #include <deque>
 #include <filesystem>
+#include <set>
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "formats/ico_codec.h"
+#include "formats/picture_file.h"
 #include "shell/commands.h"
 #include "shell/pack_files.h"
 #include "shell/settings_qt_store.h"
@@ -36,6 +42,9 @@ class ScriptedPrompts : public Prompts {
   std::vector<QString> infos;
   QString savePath;
   QString openPath;
+  int chosenObject = -1;  // -1 cancels the object dialog
+  bool appendObject = false;
+  int objectCount = 0;
 
   QMessageBox::StandardButton Ask(QWidget*, const QString& text,
                                   QMessageBox::StandardButtons) override {
@@ -52,6 +61,13 @@ class ScriptedPrompts : public Prompts {
   }
   QString ChooseSavePath(QWidget*, const QString&, const QString&, const QString&) override {
     return savePath;
+  }
+  bool ChooseObject(QWidget*, const LanguagePack&, const ExecutableObjects& objects, bool,
+                    int& object, bool& append) override {
+    objectCount = objects.Count();
+    object = chosenObject;
+    append = appendObject;
+    return chosenObject >= 0;
   }
 };
 
@@ -383,6 +399,139 @@ TEST_F(MainWindowTest, TheExampleLanguagePackTranslatesTheMenus) {
   QCoreApplication::processEvents();  // the language switch waits until the menu is done
   EXPECT_EQ(german.menuBar()->actions()[0]->text(), "&File");
   EXPECT_EQ(german.Action(command::kOpenObject)->text(), "Open object ...\tF3");
+}
+
+TEST_F(MainWindowTest, AHistoryItemReopensItsFile) {
+  const fs::path source = kTestData / "ico/go-ico/testdata/icon.ico";
+  window_->History(HistoryKind::kIcons).add(source.string());
+  window_->History(HistoryKind::kIcons).add("/elsewhere/other.ico");
+  window_->RefreshHistoryMenus();
+  QMenu* menu = window_->HistoryMenu(history_command::kIcons);
+  menu->actions()[1]->trigger();
+  QCoreApplication::processEvents();  // history items run once their menu is done
+  EXPECT_EQ(Doc().FileName(), source.string());
+  // The reopened file moves to the front, and the menu follows.
+  EXPECT_EQ(menu->actions()[0]->text(), QString::fromStdString(source.string()));
+}
+
+TEST_F(MainWindowTest, OpenObjectUsesTheFileDialogAndRemembersTheFolder) {
+  const fs::path source = kTestData / "ico/go-ico/testdata/icon.ico";
+  prompts_->openPath = QString::fromStdString(source.string());
+  Trigger(command::kOpenObject);
+  EXPECT_EQ(Doc().FileName(), source.string());
+  prompts_->answers = {QMessageBox::No};
+  window_->close();
+  EXPECT_EQ(settings_->read_string("", "Last working folder", ""), source.parent_path().string());
+}
+
+TEST_F(MainWindowTest, AProgramsIconGroupIsChosenInTheObjectDialog) {
+  const fs::path program = kTestData / "pe/wine64/notepad.exe";
+  if (!fs::exists(program)) GTEST_SKIP() << "no test program";
+  prompts_->chosenObject = 0;
+  ASSERT_TRUE(window_->OpenPath(program.string()));
+  EXPECT_GT(prompts_->objectCount, 0);
+  EXPECT_GT(Doc().Count(), 0);
+  EXPECT_EQ(window_->History(HistoryKind::kExecutables).entries().front(), program.string());
+
+  // Appending the same group doubles the frames and keeps the document's name.
+  const int count = Doc().Count();
+  const std::string name = Doc().FileName();
+  prompts_->appendObject = true;
+  ASSERT_TRUE(window_->OpenPath(program.string(), true));
+  EXPECT_EQ(Doc().Count(), 2 * count);
+  EXPECT_EQ(Doc().FileName(), name);
+}
+
+TEST_F(MainWindowTest, APictureLargerThan256PixelsIsRefusedWithAMessage) {
+  CDib big;
+  ASSERT_TRUE(big.Create(300, 200));
+  const fs::path path = Temp("big.png");
+  ASSERT_TRUE(SavePictureFile(path, big).ok());
+  EXPECT_FALSE(window_->OpenPath(path.string()));
+  ASSERT_EQ(prompts_->infos.size(), 1u);
+  EXPECT_TRUE(prompts_->infos[0].contains("256"));
+  EXPECT_EQ(Doc().Count(), 1);
+}
+
+TEST_F(MainWindowTest, ADroppedFileOpensAndADroppedLibraryIsNotTakenForAnIcon) {
+  // A URL keeps no ".." in its path.
+  const fs::path source = fs::canonical(kTestData / "ico/go-ico/testdata/icon.ico");
+  const auto drop = [this](const fs::path& path) {
+    window_->OpenDroppedFiles({QUrl::fromLocalFile(QString::fromStdString(path.string())),
+                               QUrl::fromLocalFile("/second/ignored.ico")});
+  };
+  drop(source);
+  EXPECT_EQ(Doc().FileName(), source.string());
+  drop(Temp("icons.ICL"));
+  EXPECT_EQ(Doc().FileName(), source.string());
+  ASSERT_FALSE(window_->LibraryHistory().empty());
+  EXPECT_EQ(window_->LibraryHistory().entries().front(), Temp("icons.ICL").string());
+  EXPECT_TRUE(prompts_->errors.empty());
+}
+
+TEST_F(MainWindowTest, KindCommandsGiveACursorItsHotspotAndMoveKeepsTheFrameCurrent) {
+  EXPECT_EQ(Doc().GetHotspot().x, kNotSet);
+  Trigger(command::kKindCursor);
+  EXPECT_EQ(Doc().GetHotspot(), (Hotspot{0, 0}));
+  EXPECT_TRUE(window_->Action(command::kKindCursor)->isChecked());
+  EXPECT_FALSE(window_->Action(command::kKindIcon)->isChecked());
+
+  Trigger(AddImageCommands()[4]);  // 48 x 48, current at index 1
+  Trigger(command::kMoveUp);
+  EXPECT_EQ(Doc().Current(), 0);
+  EXPECT_EQ(Doc().Frame(0).image.GetWidth(), 48);
+  EXPECT_FALSE(window_->Action(command::kMoveUp)->isEnabled());
+  EXPECT_EQ(window_->Frames()->item(0)->text(), "48 x 48\n32 bits color");
+}
+
+TEST_F(MainWindowTest, ColorFormatCommandsChangeTheCurrentAndSelectedFrames) {
+  Trigger(AddImageCommands()[4]);
+  window_->Frames()->selectAll();
+  Trigger(command::kFormatTrueColor);
+  EXPECT_EQ(SizesAndFormats(), (std::vector<std::pair<int, int>>{{32, 24}, {48, 24}}));
+  Trigger(command::kFormatMonochrome);
+  EXPECT_EQ(SizesAndFormats(), (std::vector<std::pair<int, int>>{{32, 1}, {48, 1}}));
+  EXPECT_EQ(window_->FormatButtonText(), "Mono");
+}
+
+TEST_F(MainWindowTest, TheAniPreviewCyclesFramesOnItsTimerAndStopsForOtherCommands) {
+  Trigger(command::kNewAniCursor);
+  Trigger(AddImageCommands()[5]);
+  for (int i = 0; i < Doc().Count(); ++i) Doc().Frame(i).rate = 1;  // 17 ms a frame
+  Trigger(command::kAniPreview);
+  EXPECT_TRUE(window_->Action(command::kAniPreview)->isChecked());
+  QElapsedTimer clock;
+  clock.start();
+  std::set<int> shown;
+  while (clock.elapsed() < 300) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    shown.insert(window_->Canvas()->ShownFrame());
+  }
+  EXPECT_EQ(shown, (std::set<int>{0, 1}));
+  EXPECT_EQ(Doc().Current(), 1);  // the preview never changes the current frame
+  Trigger(command::kSortForWindowsXP);
+  EXPECT_FALSE(window_->Action(command::kAniPreview)->isChecked());
+  EXPECT_EQ(window_->Canvas()->ShownFrame(), -1);
+}
+
+TEST_F(MainWindowTest, TransparentPixelsShowTheBackgroundAndTheGridFromScale4) {
+  window_->resize(800, 600);
+  window_->show();
+  EditArea* area = window_->Canvas();
+  area->SetBackground(0x00FF00);  // platform colour: green
+  area->SetZoom(8);
+  Trigger(command::kShowGrid);
+  QImage shot = area->viewport()->grab().toImage();
+  const QPoint topLeft = [&] {
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x)
+        if (shot.pixelColor(x, y) == QColor(0, 255, 0)) return QPoint(x, y);
+    return QPoint(-1, -1);
+  }();
+  ASSERT_GE(topLeft.x(), 0);
+  // Inside a pixel: the background; on the boundary before it: the grid, darkened by 24.
+  EXPECT_EQ(shot.pixelColor(topLeft + QPoint(3, 3)), QColor(0, 255, 0));
+  EXPECT_EQ(shot.pixelColor(topLeft - QPoint(1, 1)), QColor(0, 231, 0));
 }
 
 }  // namespace
