@@ -24,6 +24,36 @@ ObjectImageInfo InfoFromDecode(const GroupImage& image, const DecodedIconImage& 
           GroupImageFormat(image.entry.bitCount, decoded.isPng, decoded.bitCount), decoded.isPng};
 }
 
+ObjectPreview Preview(const GroupImage& image, Pixel background) {
+  ObjectPreview preview{InfoFromHeader(image), false, {}};
+  Result<DecodedIconImage> decoded = DecodeIconImage(image.data);
+  if (decoded.ok()) {
+    preview.info = InfoFromDecode(image, *decoded);
+    preview.preview = MakeDisplayCopy(decoded->image, background);
+    preview.readable = preview.preview.IsLive();
+  }
+  return preview;
+}
+
+void DecodeInto(const IconGroup& group, int limit, ObjectFrames& result) {
+  for (const GroupImage& image : group.images) {
+    if (static_cast<int>(result.frames.size()) >= limit) {
+      result.cut = true;
+      break;
+    }
+    Result<DecodedIconImage> decoded = DecodeIconImage(image.data);
+    if (!decoded.ok() || !FitsDocumentFrame(decoded->image)) {
+      ++result.skipped;
+      continue;
+    }
+    if (group.kind == GroupKind::kCursor && result.frames.empty()) {
+      result.hotspot = {image.hotspotX, image.hotspotY};
+    }
+    const ColorFormat format = InfoFromDecode(image, *decoded).format;
+    result.frames.push_back({std::move(decoded->image), format});
+  }
+}
+
 }  // namespace
 
 CDib MakeDisplayCopy(const CDib& image, Pixel background) {
@@ -64,12 +94,16 @@ Result<ExecutableObjects> ExecutableObjects::Read(const std::filesystem::path& p
 
 std::vector<ObjectInfo> ExecutableObjects::List() const {
   std::vector<ObjectInfo> objects;
-  objects.reserve(list_.groups.size());
-  for (const IconGroup& group : list_.groups) {
-    ObjectInfo info{group.kind, group.name, {}};
-    info.images.reserve(group.images.size());
-    for (const GroupImage& image : group.images) info.images.push_back(InfoFromHeader(image));
-    objects.push_back(std::move(info));
+  try {
+    objects.reserve(list_.groups.size());
+    for (const IconGroup& group : list_.groups) {
+      ObjectInfo info{group.kind, group.name, {}};
+      info.images.reserve(group.images.size());
+      for (const GroupImage& image : group.images) info.images.push_back(InfoFromHeader(image));
+      objects.push_back(std::move(info));
+    }
+  } catch (const std::bad_alloc&) {
+    objects.clear();
   }
   return objects;
 }
@@ -79,16 +113,13 @@ std::vector<ObjectPreview> ExecutableObjects::Previews(int object, Pixel backgro
   if (object < 0 || object >= Count()) return previews;
   const IconGroup& group = list_.groups[static_cast<std::size_t>(object)];
   const std::size_t count = std::min<std::size_t>(group.images.size(), kMaxDecodedImages);
-  for (std::size_t i = 0; i < count; ++i) {
-    const GroupImage& image = group.images[i];
-    ObjectPreview preview{InfoFromHeader(image), false, {}};
-    Result<DecodedIconImage> decoded = DecodeIconImage(image.data);
-    if (decoded.ok()) {
-      preview.info = InfoFromDecode(image, *decoded);
-      preview.preview = MakeDisplayCopy(decoded->image, background);
-      preview.readable = preview.preview.IsLive();
+  try {
+    previews.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      previews.push_back(Preview(group.images[i], background));
     }
-    previews.push_back(std::move(preview));
+  } catch (const std::bad_alloc&) {
+    // The previews made so far are still worth showing.
   }
   return previews;
 }
@@ -99,21 +130,10 @@ ObjectFrames ExecutableObjects::Decode(int object, int maxFrames) const {
   const IconGroup& group = list_.groups[static_cast<std::size_t>(object)];
   result.kind = group.kind;
   const int limit = std::clamp(maxFrames, 0, kMaxDecodedImages);
-  for (const GroupImage& image : group.images) {
-    if (static_cast<int>(result.frames.size()) >= limit) {
-      result.cut = true;
-      break;
-    }
-    Result<DecodedIconImage> decoded = DecodeIconImage(image.data);
-    if (!decoded.ok() || !FitsDocumentFrame(decoded->image)) {
-      ++result.skipped;
-      continue;
-    }
-    if (group.kind == GroupKind::kCursor && result.frames.empty()) {
-      result.hotspot = {image.hotspotX, image.hotspotY};
-    }
-    const ColorFormat format = InfoFromDecode(image, *decoded).format;
-    result.frames.push_back({std::move(decoded->image), format});
+  try {
+    DecodeInto(group, limit, result);
+  } catch (const std::bad_alloc&) {
+    result.frames.clear();  // a group is opened whole or not at all
   }
   return result;
 }

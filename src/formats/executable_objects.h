@@ -85,12 +85,15 @@ class ExecutableObjects {
   bool FromNe() const { return list_.fromNe; }
   const IconGroupList& Groups() const { return list_; }
 
-  // Every group with its images' sizes and formats, icon groups first.
+  // Every group with its images' sizes and formats, icon groups first (empty when memory runs
+  // out).
   std::vector<ObjectInfo> List() const;
-  // The images of group `object` decoded as display copies over background; nothing for an
-  // index out of range.
+  // The images of group `object` decoded as display copies over background, the first
+  // kMaxDecodedImages of them; nothing for an index out of range. When memory runs out, the
+  // previews made so far.
   std::vector<ObjectPreview> Previews(int object, Pixel background) const;
-  // The images of group `object` decoded into frames, at most maxFrames of them.
+  // The images of group `object` decoded into frames, at most maxFrames of them. No frames when
+  // memory runs out.
   ObjectFrames Decode(int object, int maxFrames) const;
 
  private:

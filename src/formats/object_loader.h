@@ -24,7 +24,8 @@
 
 namespace morvane {
 
-// The file histories of the main window that an outcome adds its path to or removes it from.
+// The kinds of file the main window's histories remember; an outcome names those its path is
+// added to or removed from, and the command level maps each kind to its list.
 enum class HistoryKind { kIcons, kCursors, kAnimatedCursors, kImages, kExecutables };
 
 // A message for the command level: looked up as [section] key in the language pack, with the
