@@ -98,23 +98,17 @@ ObjectKind KindOfPath(const std::filesystem::path& path) {
   return ObjectKind::kExecutable;
 }
 
-ReadResult ReadObject(const std::filesystem::path& path, bool append, int documentFrames) {
+ReadResult ReadObject(const std::filesystem::path& path) {
   ReadResult result;
-  result.outcome = OpenObject(path, append, documentFrames);
+  result.outcome = OpenObject(path, false, 0);
   if (result.outcome.action == OpenAction::kFailed || result.outcome.action == OpenAction::kNone) {
-    if (append && documentFrames >= IconDocument::kMaxFrames) {
-      result.failure =
-          InputFailure(path, "no room: an icon object holds at most 256 images in all");
-    } else {
-      result.failure = InputFailure(path, ReasonNothingRead(path));
-    }
+    result.failure = InputFailure(path, ReasonNothingRead(path));
   }
   return result;
 }
 
-ReadResult ReadFrames(const std::filesystem::path& path, int group, bool append,
-                      int documentFrames) {
-  ReadResult result = ReadObject(path, append, documentFrames);
+ReadResult ReadFrames(const std::filesystem::path& path, int group) {
+  ReadResult result = ReadObject(path);
   if (result.failure || result.outcome.action != OpenAction::kChooseObject) return result;
   const ExecutableObjects objects = std::move(result.outcome.objects);
   if (group >= objects.Count()) {
@@ -122,7 +116,7 @@ ReadResult ReadFrames(const std::filesystem::path& path, int group, bool append,
                                             std::to_string(objects.Count()) + ")");
     return result;
   }
-  result.outcome = OpenChosenObject(objects, group, append, documentFrames);
+  result.outcome = OpenChosenObject(objects, group, false, 0);
   if (result.outcome.action != OpenAction::kFrames) {
     result.failure =
         InputFailure(path, "no image of group " + std::to_string(group) + " could be read");

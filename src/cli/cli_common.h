@@ -38,17 +38,17 @@ std::string_view ObjectKindName(ObjectKind kind);
 // programs and libraries are told apart by their extension.
 ObjectKind KindOfPath(const std::filesystem::path& path);
 
-// The loader's outcome for path, or why nothing could be read from it. A kFailed outcome never
-// comes back: it becomes the failure, with the reason the reader gave.
+// The loader's outcome for path, read as a newly opened object (up to 256 images), or why
+// nothing could be read from it. A kFailed outcome never comes back: it becomes the failure,
+// with the reason the reader gave.
 struct ReadResult {
   OpenOutcome outcome;
   std::optional<Failure> failure;
 };
-ReadResult ReadObject(const std::filesystem::path& path, bool append, int documentFrames);
+ReadResult ReadObject(const std::filesystem::path& path);
 
 // The frames of an object: a program or library gives the group at position `group`. A picture
 // too large for a frame comes back as kImportPicture.
-ReadResult ReadFrames(const std::filesystem::path& path, int group, bool append,
-                      int documentFrames);
+ReadResult ReadFrames(const std::filesystem::path& path, int group);
 
 }  // namespace morvane::cli

@@ -88,7 +88,7 @@ int RunExtract(const std::vector<std::string>& args) {
 
   const std::filesystem::path input = parsed.positional[0];
   const std::filesystem::path folder = parsed.positional[1];
-  const ReadResult read = ReadObject(input, false, 0);
+  const ReadResult read = ReadObject(input);
   if (read.failure) return Report(*read.failure);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);

@@ -1,6 +1,7 @@
 #include "cli/cli_frames.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace morvane::cli {
 namespace {
@@ -45,15 +46,27 @@ std::optional<Failure> AddSourceFrame(const SourceImage& source, IconDocument& t
 std::optional<Failure> LoadInputs(const std::vector<std::filesystem::path>& paths, int group,
                                   LoadedInputs& inputs) {
   for (const std::filesystem::path& path : paths) {
-    const int count = inputs.document.Count();
-    ReadResult read = ReadFrames(path, group, count > 0, count);
+    ReadResult read = ReadFrames(path, group);
     if (read.failure) return read.failure;
     OpenOutcome& outcome = read.outcome;
+    if (outcome.skipped > 0) {
+      std::fprintf(stderr, "morvane-cli: %s: %d image(s) could not be read and are left out\n",
+                   path.string().c_str(), outcome.skipped);
+    }
     if (outcome.action == OpenAction::kImportPicture) {
       inputs.large.push_back({path, std::move(outcome.picture), outcome.pictureDepth});
       continue;
     }
-    ApplyOpenOutcome(outcome, inputs.document);
+    // Each input is read whole and appended, as the editor's "append" does; what no longer
+    // fits would be lost without a word, so it is refused instead.
+    const std::size_t readCount = outcome.frames.size();
+    outcome.append = inputs.document.Count() > 0;
+    const ApplyResult applied = ApplyOpenOutcome(outcome, inputs.document);
+    if (static_cast<std::size_t>(applied.added) < readCount) {
+      return Failure{kExitInput, Describe(path,
+                                          "brings the images to more than the 256 an "
+                                          "icon object holds")};
+    }
   }
   return std::nullopt;
 }

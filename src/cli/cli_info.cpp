@@ -167,7 +167,7 @@ int RunInfo(const std::vector<std::string>& args) {
   if (parsed.positional.size() != 1) return UsageError("info takes one FILE", kInfoUsage);
 
   const std::filesystem::path path = parsed.positional[0];
-  const ReadResult read = ReadObject(path, false, 0);
+  const ReadResult read = ReadObject(path);
   if (read.failure) return Report(*read.failure);
   ObjectSummary summary;
   summary.file = path.string();

@@ -165,5 +165,40 @@ TEST(CliFailure, FailedWriteLeavesExistingFileUntouched) {
   EXPECT_EQ(files, 3);  // source.png, big.ico and lib.icl: no temporary file is left
 }
 
+// The inputs together may not hold more than an icon object: nothing is silently dropped.
+TEST(CliFailure, MoreThan256ImagesInAllAreRefused) {
+  TempDir dir;
+  const std::string src = Path(WriteSourcePng(dir.path()));
+  std::string sizes = "16";
+  for (int i = 1; i < 150; ++i) sizes += ",16";
+  const std::filesystem::path many = dir.path() / "many.ico";
+  ASSERT_EQ(RunCli({"convert", src, Path(many), "--sizes", sizes}, dir.path()).status, 0);
+  const std::filesystem::path out = dir.path() / "out.ico";
+  const CliRun run = RunCli({"convert", Path(many), Path(many), Path(out)}, dir.path());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("256"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// An image that does not decode is left out with a warning; the others are written.
+TEST(CliFailure, UnreadableImagesAreReportedAndLeftOut) {
+  TempDir dir;
+  const std::string src = Path(WriteSourcePng(dir.path()));
+  const std::filesystem::path icon = dir.path() / "two.ico";
+  ASSERT_EQ(RunCli({"convert", src, Path(icon), "--sizes", "32,16"}, dir.path()).status, 0);
+  std::vector<std::uint8_t> bytes = ReadAll(icon);
+  const std::uint32_t second = *LoadU32(Bytes(bytes), 6 + 16 + 12);
+  bytes[second + 14] = 3;  // a bit count no reader accepts
+  WriteAll(icon, bytes);
+  const std::filesystem::path out = dir.path() / "out.ico";
+  const CliRun run = RunCli({"convert", Path(icon), Path(out)}, dir.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find(icon.string()), std::string::npos) << run.err;
+  const auto read = ReadIconFile(out);
+  ASSERT_TRUE(read.ok());
+  ASSERT_EQ(read->frames.size(), 1u);
+  EXPECT_EQ(read->frames[0].image.GetWidth(), 32);
+}
+
 }  // namespace
 }  // namespace morvane::testing
