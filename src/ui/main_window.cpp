@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -29,6 +31,8 @@ constexpr int kBuiltInHeight = 680;
 constexpr int kMinimumWidth = 720;
 constexpr int kMinimumHeight = 520;
 constexpr int kAniTickMs = 50;
+// The rate field shows rates above this as 0.
+constexpr int kMaxShownRate = 40;
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -205,6 +209,14 @@ void MainWindow::BuildToolBar() {
     formats->addAction(Action(id));
   formatButton_->setMenu(formats);
   bar->addWidget(formatButton_);
+
+  // The display time of an animated cursor's current frame, in jiffies.
+  rateBox_ = new QSpinBox(bar);
+  rateBox_->setRange(0, kMaxShownRate);
+  rateBox_->setPrefix("Rate: ");
+  rateBox_->setSuffix(" jifs");
+  rateAction_ = bar->addWidget(rateBox_);
+  connect(rateBox_, &QSpinBox::valueChanged, this, &MainWindow::SetCurrentRate);
 }
 
 std::string MainWindow::Text(std::string_view section, std::string_view key,
@@ -228,11 +240,23 @@ void MainWindow::RefreshCurrent() {
   if (frame) {
     sizeLabel_->setText(Q(SizeText(frame->image.GetWidth(), frame->image.GetHeight())));
     formatButton_->setText(Q(FormatText(pack_, frame->format)));
+    const QSignalBlocker quiet(rateBox_);
+    rateBox_->setValue(frame->rate > kMaxShownRate ? 0 : frame->rate);
   } else {
     sizeLabel_->clear();
     formatButton_->setText({});
   }
+  rateAction_->setVisible(document_.Kind() == DocumentKind::kAnimatedCursor && frame);
   UpdateCommands();
+}
+
+void MainWindow::SetCurrentRate(int rate) {
+  ImageFrame* frame = document_.CurrentFrame();
+  if (!frame || frame->rate == rate) return;
+  frame->rate = rate;
+  document_.SetModified(true);
+  if (QListWidgetItem* item = frameList_->item(document_.Current()))
+    item->setText(Q(FrameLabel(pack_, document_, document_.Current())));
 }
 
 void MainWindow::UpdateTitle() {

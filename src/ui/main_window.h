@@ -27,6 +27,7 @@
 #include "ui/prompts.h"
 
 class QComboBox;
+class QSpinBox;
 class QMenu;
 class QToolButton;
 
@@ -60,6 +61,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QString StatusText(int field) const;
   QString SizeLabelText() const;
   QString FormatButtonText() const;
+  QSpinBox* RateBox() const { return rateBox_; }
   // Opens path as the object (replacing, after the discard question) or appends it.
   bool OpenPath(const std::string& path, bool append = false);
   // Files dropped on the window: only the first is used; ".icl" goes to the library manager.
@@ -93,6 +95,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void RefreshAll();
   void RefreshCurrent();
   void UpdateTitle();
+  void SetCurrentRate(int rate);
   void OnFramesChanged(const IconDocument&) override;
   void OnCurrentFrameChanged(const IconDocument&) override;
   void OnFrameImageChanged(const IconDocument&, int index) override;
@@ -143,6 +146,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void SixteenColors();
   void Undo();
   void Redo();
+  void RestoredCanvasState(const UndoContext& context);
   void ToggleAniPreview();
   void StopAniPreview();
   void AniPreviewTick();
@@ -170,6 +174,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QLabel* sizeLabel_ = nullptr;
   QToolButton* formatButton_ = nullptr;
   QComboBox* zoomCombo_ = nullptr;
+  QSpinBox* rateBox_ = nullptr;
+  QAction* rateAction_ = nullptr;
   QLabel* status_[3] = {nullptr, nullptr, nullptr};
 
   QTimer aniTimer_;

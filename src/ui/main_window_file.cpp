@@ -86,6 +86,7 @@ bool MainWindow::ApplyOutcome(OpenOutcome& outcome) {
     case OpenAction::kChooseObject:
       return ChooseExecutableObject(outcome);
     case OpenAction::kFrames: {
+      StopAniPreview();
       const ApplyResult result = ApplyOpenOutcome(outcome, document_);
       if (result.added == 0 && outcome.message) ShowLoaderMessage(*outcome.message);
       state_.lastWorkingFolder = FolderOf(outcome.path.string());

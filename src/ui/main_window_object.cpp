@@ -184,13 +184,19 @@ void MainWindow::SixteenColors() {
 void MainWindow::Undo() {
   ImageFrame* frame = document_.CurrentFrame();
   UndoContext context = CanvasState();
-  if (frame->history.Undo(frame->image, context)) document_.MarkImageChanged(document_.Current());
+  if (frame->history.Undo(frame->image, context)) RestoredCanvasState(context);
 }
 
 void MainWindow::Redo() {
   ImageFrame* frame = document_.CurrentFrame();
   UndoContext context = CanvasState();
-  if (frame->history.Redo(frame->image, context)) document_.MarkImageChanged(document_.Current());
+  if (frame->history.Redo(frame->image, context)) RestoredCanvasState(context);
+}
+
+void MainWindow::RestoredCanvasState(const UndoContext& context) {
+  // A step restores the edit-area background it was taken with.
+  if (context.background != editArea_->Background()) editArea_->SetBackground(context.background);
+  document_.MarkImageChanged(document_.Current());
 }
 
 void MainWindow::ToggleAniPreview() {
@@ -213,7 +219,7 @@ void MainWindow::StopAniPreview() {
 }
 
 void MainWindow::AniPreviewTick() {
-  if (aniFrame_ < 0 || document_.Count() == 0) {
+  if (aniFrame_ < 0 || aniFrame_ >= document_.Count()) {
     StopAniPreview();
     return;
   }

@@ -27,6 +27,8 @@
 #include "ui/edit_area.h"
 #include "ui/frame_list.h"
 
+#include <QSpinBox>
+
 namespace morvane {
 namespace {
 
@@ -134,6 +136,10 @@ TEST_F(MainWindowTest, NewCommandsMakeOneBlankFrameOfTheirKind) {
   Trigger(command::kNewAniCursor);
   EXPECT_EQ(window_->Frames()->item(0)->text(), "N 1 - 0 jifs");
   EXPECT_TRUE(window_->Action(command::kAniProperties)->isEnabled());
+  window_->RateBox()->setValue(12);  // the rate field edits the current frame's rate
+  EXPECT_EQ(Doc().Frame(0).rate, 12);
+  EXPECT_EQ(window_->Frames()->item(0)->text(), "N 1 - 12 jifs");
+  EXPECT_TRUE(Doc().IsModified());
 }
 
 TEST_F(MainWindowTest, AddImageAppendsSelectedFramesListedWithTheirFormats) {
@@ -503,13 +509,20 @@ TEST_F(MainWindowTest, TheAniPreviewCyclesFramesOnItsTimerAndStopsForOtherComman
   QElapsedTimer clock;
   clock.start();
   std::set<int> shown;
-  while (clock.elapsed() < 300) {
+  while (shown.size() < 2 && clock.elapsed() < 5000) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     shown.insert(window_->Canvas()->ShownFrame());
   }
   EXPECT_EQ(shown, (std::set<int>{0, 1}));
   EXPECT_EQ(Doc().Current(), 1);  // the preview never changes the current frame
   Trigger(command::kSortForWindowsXP);
+  EXPECT_FALSE(window_->Action(command::kAniPreview)->isChecked());
+  EXPECT_EQ(window_->Canvas()->ShownFrame(), -1);
+
+  // Opening a smaller object while the preview runs ends it before it can step past the end.
+  Trigger(command::kAniPreview);
+  Doc().SetModified(false);
+  ASSERT_TRUE(window_->OpenPath((kTestData / "ico/go-ico/testdata/cursor.cur").string()));
   EXPECT_FALSE(window_->Action(command::kAniPreview)->isChecked());
   EXPECT_EQ(window_->Canvas()->ShownFrame(), -1);
 }
