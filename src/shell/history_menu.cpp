@@ -1,5 +1,8 @@
 #include "shell/history_menu.h"
 
+#include <array>
+#include <filesystem>
+
 #include "shell/control_ids.h"
 
 namespace morvane {
@@ -22,6 +25,20 @@ HistoryTexts ImageHistoryTexts() {
 HistoryTexts LibraryHistoryTexts() {
   return {language_section::kLibraryTools, "other_libraries", "Other libraries", "no_libs",
           "-- no libraries --"};
+}
+
+bool HistoryIconAllowed(const std::string& path) {
+  // Where removable media, optical discs and network shares are mounted.
+  static constexpr std::array<std::string_view, 5> kMountRoots = {"/media/", "/mnt/", "/run/media/",
+                                                                  "/net/", "//"};
+  for (std::string_view root : kMountRoots)
+    if (std::string_view(path).substr(0, root.size()) == root) return false;
+  constexpr std::uintmax_t kLargestFile = 16u << 20;
+  std::error_code error;
+  const std::filesystem::path file(path);
+  if (!std::filesystem::is_regular_file(file, error)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  return !error && size <= kLargestFile;
 }
 
 std::vector<HistoryItem> BuildHistoryItems(const MruList& list, int firstCommand,

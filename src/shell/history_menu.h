@@ -37,6 +37,11 @@ struct HistoryItem {
 
 inline constexpr int kHistoryShownDirectly = 5;
 
+// Whether a history entry may show the icon read from its file. Files on removable media and
+// network mounts are never touched for that (a menu must not spin up a drive or wait for a
+// server), and nor are files too large to read for a menu.
+bool HistoryIconAllowed(const std::string& path);
+
 std::vector<HistoryItem> BuildHistoryItems(const MruList& list, int firstCommand,
                                            const HistoryTexts& texts, const LanguagePack& pack);
 

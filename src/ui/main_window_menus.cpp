@@ -8,6 +8,7 @@
 
 #include "shell/control_ids.h"
 #include "shell/language_pack_menu.h"
+#include "ui/history_icons.h"
 #include "ui/main_window.h"
 #include "ui/widget_translation.h"
 
@@ -153,6 +154,7 @@ void MainWindow::FillHistoryMenu(QMenu* menu, int firstCommand) {
       QAction* action = menu->addAction(Q(item.text));
       set_control_id(action, item.command);
       action->setEnabled(item.kind == HistoryItemKind::kEntry && openable);
+      if (item.kind == HistoryItemKind::kEntry) action->setIcon(HistoryEntryIcon(item.text));
     }
   }
 }

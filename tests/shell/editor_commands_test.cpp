@@ -92,6 +92,16 @@ TEST(HistoryItems, ShowFiveThenOtherOrTheEmptyText) {
   EXPECT_EQ(items[5].more[5].command, 30105);
 }
 
+TEST(HistoryItems, IconsAreNeverReadFromRemovableOrNetworkMedia) {
+  EXPECT_FALSE(HistoryIconAllowed("/media/usb/a.ico"));
+  EXPECT_FALSE(HistoryIconAllowed("/mnt/share/a.ico"));
+  EXPECT_FALSE(HistoryIconAllowed("/run/media/me/disc/a.ico"));
+  EXPECT_FALSE(HistoryIconAllowed("//server/share/a.ico"));
+  EXPECT_FALSE(HistoryIconAllowed("/no/such/file.ico"));
+  EXPECT_TRUE(
+      HistoryIconAllowed(std::string(MORVANE_TESTDATA_DIR) + "/ico/go-ico/testdata/icon.ico"));
+}
+
 TEST(Zoom, StepsWheelAndScales) {
   EXPECT_EQ(ZoomInLevel(7.3), 8);
   EXPECT_EQ(ZoomInLevel(20), 12);

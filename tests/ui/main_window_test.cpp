@@ -416,8 +416,10 @@ TEST_F(MainWindowTest, AHistoryItemReopensItsFile) {
   menu->actions()[1]->trigger();
   QCoreApplication::processEvents();  // history items run once their menu is done
   EXPECT_EQ(Doc().FileName(), source.string());
-  // The reopened file moves to the front, and the menu follows.
+  // The reopened file moves to the front, and the menu follows, with the file's first image.
   EXPECT_EQ(menu->actions()[0]->text(), QString::fromStdString(source.string()));
+  EXPECT_FALSE(menu->actions()[0]->icon().isNull());
+  EXPECT_TRUE(menu->actions()[1]->icon().isNull());  // a file that is not there
 }
 
 TEST_F(MainWindowTest, OpenObjectUsesTheFileDialogAndRemembersTheFolder) {
