@@ -51,14 +51,16 @@ void EditArea::SetShownFrame(int index) {
 
 void EditArea::ImageChanged() {
   const CDib* image = ShownImage();
+  const QSize before = display_.size();
   display_ = image ? ToDisplayImage(*image, PlatformToRgb(background_)) : QImage();
-  UpdateScale();
+  // A new size re-applies the zoom level; new pixels alone keep the view where it is.
+  if (display_.size() != before) UpdateScale(true);
   viewport()->update();
 }
 
 void EditArea::SetZoom(int level) {
   zoomLevel_ = ClampZoomLevel(level);
-  UpdateScale();
+  UpdateScale(true);
   viewport()->update();
   emit ZoomChanged(zoomLevel_);
 }
@@ -80,15 +82,15 @@ void EditArea::SetBackground(std::uint32_t bgr) {
   ImageChanged();
 }
 
-void EditArea::UpdateScale() {
+void EditArea::UpdateScale(bool resetScroll) {
   const QSize client = viewport()->size();
   scale_ = display_.isNull() ? 1
                              : ZoomScale(zoomLevel_, client.width(), client.height(),
                                          display_.width(), display_.height());
-  UpdateScrollBars();
+  UpdateScrollBars(resetScroll);
 }
 
-void EditArea::UpdateScrollBars() {
+void EditArea::UpdateScrollBars(bool resetScroll) {
   const QSize client = viewport()->size();
   const int contentW = display_.isNull() ? 0 : static_cast<int>(scale_ * display_.width()) + 1;
   const int contentH = display_.isNull() ? 0 : static_cast<int>(scale_ * display_.height()) + 1;
@@ -96,8 +98,10 @@ void EditArea::UpdateScrollBars() {
   verticalScrollBar()->setRange(0, std::max(contentH - client.height(), 0));
   horizontalScrollBar()->setPageStep(client.width());
   verticalScrollBar()->setPageStep(client.height());
-  horizontalScrollBar()->setValue(0);
-  verticalScrollBar()->setValue(0);
+  if (resetScroll) {
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+  }
 }
 
 QRect EditArea::ImageRect() const {
@@ -138,7 +142,7 @@ void EditArea::paintEvent(QPaintEvent*) {
 
 void EditArea::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  UpdateScale();
+  UpdateScale(false);
 }
 
 void EditArea::scrollContentsBy(int, int) {

@@ -58,8 +58,9 @@ class EditArea : public QAbstractScrollArea {
 
  private:
   const CDib* ShownImage() const;
-  void UpdateScale();
-  void UpdateScrollBars();
+  // Scroll offsets go back to 0 when the zoom level or the image size changes.
+  void UpdateScale(bool resetScroll);
+  void UpdateScrollBars(bool resetScroll);
   QRect ImageRect() const;
   void ReportStatus(std::optional<QPoint> pixel);
 
