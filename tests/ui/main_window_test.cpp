@@ -386,6 +386,13 @@ TEST_F(MainWindowTest, TheExampleLanguagePackTranslatesTheMenus) {
   EXPECT_EQ(german.menuBar()->actions()[0]->text(), "&Datei");
   EXPECT_EQ(german.Action(command::kOpenObject)->text(),
             QString::fromUtf8("Objekt \xC3\xB6&ffnen ...\tF3"));
+  // "Add image" holds only sub-popups: it is keyed one level down ("1+33085").
+  auto* trueColor = qobject_cast<QMenu*>(german.Action(33085)->parent());
+  ASSERT_NE(trueColor, nullptr);
+  EXPECT_EQ(trueColor->title(), "Echtfarben mit Alphakanal");
+  auto* addImage = qobject_cast<QMenu*>(trueColor->parent());
+  ASSERT_NE(addImage, nullptr);
+  EXPECT_EQ(addImage->title(), QString::fromUtf8("Bild hinzuf\xC3\xBCgen"));
   QMenu* history = german.HistoryMenu(history_command::kIcons);
   EXPECT_EQ(history->menuAction()->text(), QString::fromUtf8("Zuletzt ge\xC3\xB6"
                                                              "ffnete Symbole"));
