@@ -36,5 +36,4 @@ std::string ToDialogFilter(std::string_view pairs) {
   return filter;
 }
 
-
 }  // namespace morvane
