@@ -92,9 +92,4 @@ Status SaveAniFile(const std::filesystem::path& path, std::span<const IconFrameR
                    std::span<int> rates, int hotspotX, int hotspotY, std::string_view title,
                    std::string_view author, const IconWriteOptions& options = {});
 
-// The text conversions of the INFO entries, for callers that show or compare them: bytes of
-// Windows-1252 to UTF-8, and UTF-8 to Windows-1252 ("?" for what it cannot hold).
-std::string AniTextToUtf8(Bytes bytes);
-std::vector<std::uint8_t> Utf8ToAniText(std::string_view text);
-
 }  // namespace morvane

@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "formats/ani_codec.h"
+
+#include "formats/ansi_text.h"
 #include "formats/file_io.h"
 
 namespace morvane {
@@ -94,7 +96,7 @@ std::string InfoText(Bytes body) {
   const auto zero = std::find(body.begin(), body.end(), std::uint8_t{0});
   const auto length =
       std::min<std::size_t>(static_cast<std::size_t>(zero - body.begin()), kAniMaxTextLength);
-  return AniTextToUtf8(body.first(length));
+  return Cp1252ToUtf8(body.first(length));
 }
 
 // Reads the INFO entries and returns where the top-level walk goes on. Files in the wild

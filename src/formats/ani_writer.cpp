@@ -4,6 +4,8 @@
 #include <string>
 
 #include "formats/ani_codec.h"
+
+#include "formats/ansi_text.h"
 #include "formats/file_io.h"
 #include "image/byte_sink.h"
 
@@ -18,7 +20,7 @@ constexpr std::uint32_t kFlagIconStreams = 1;
 // The bytes an INFO entry stores: up to the first zero (the file's terminator) and at most
 // kAniMaxTextLength characters.
 std::vector<std::uint8_t> EntryText(std::string_view text) {
-  std::vector<std::uint8_t> bytes = Utf8ToAniText(text);
+  std::vector<std::uint8_t> bytes = Utf8ToCp1252(text);
   const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
   bytes.erase(zero, bytes.end());
   if (bytes.size() > kAniMaxTextLength) bytes.resize(kAniMaxTextLength);

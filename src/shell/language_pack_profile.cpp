@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <system_error>
 
+#include "formats/ansi_text.h"
 #include "formats/file_io.h"
 
 namespace morvane {
@@ -34,22 +35,6 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; its five unassigned bytes map to the
-// control characters of the same value, as the platform's conversion does.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-std::string DecodeCp1252(std::span<const std::uint8_t> bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (const std::uint8_t b : bytes) {
-    text += QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t{b});
-  }
-  return text.toStdString();
-}
-
 std::string Decode(QStringConverter::Encoding encoding, std::span<const std::uint8_t> bytes) {
   QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
   const QString text = decoder.decode(QByteArrayView(bytes.data(), bytes.size()));
@@ -75,7 +60,7 @@ std::string DecodePackText(std::span<const std::uint8_t> bytes) {
   if (StartsWith(bytes, {0xFF, 0xFE})) return Decode(QStringConverter::Utf16LE, bytes.subspan(2));
   if (StartsWith(bytes, {0xFE, 0xFF})) return Decode(QStringConverter::Utf16BE, bytes.subspan(2));
   if (IsValidUtf8(bytes)) return std::string(bytes.begin(), bytes.end());
-  return DecodeCp1252(bytes);
+  return Cp1252ToUtf8(bytes);
 }
 
 PackProfile PackProfile::Parse(std::string_view text) {

@@ -1,8 +1,7 @@
-// The title and author of an animated cursor: Windows-1252 in the file, UTF-8 in memory.
+#include "formats/ansi_text.h"
+
 #include <cstddef>
 #include <cstdint>
-
-#include "formats/ani_codec.h"
 
 namespace morvane {
 namespace {
@@ -70,7 +69,7 @@ bool NextCodePoint(std::string_view text, std::size_t& i, char32_t& cp) {
 
 }  // namespace
 
-std::string AniTextToUtf8(Bytes bytes) {
+std::string Cp1252ToUtf8(Bytes bytes) {
   std::string out;
   out.reserve(bytes.size());
   for (const std::uint8_t b : bytes) {
@@ -79,7 +78,7 @@ std::string AniTextToUtf8(Bytes bytes) {
   return out;
 }
 
-std::vector<std::uint8_t> Utf8ToAniText(std::string_view text) {
+std::vector<std::uint8_t> Utf8ToCp1252(std::string_view text) {
   std::vector<std::uint8_t> out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
