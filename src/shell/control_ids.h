@@ -32,8 +32,12 @@ inline constexpr int kClose = 8;
 inline constexpr int kHelp = 9;
 
 // Controls of our own dialogs take numbers from 1000 up, a block of 50 per dialog, listed here
-// as the dialogs are built:
-//   1000-1049  (next dialog)
+// as the dialogs are built (the numbers themselves are in dialog_ids.h):
+//   1000-1049  Custom size       (section "Custom_size")
+//   1050-1099  Dither            (section "Dither")
+//   1100-1149  Ani properties    (section "Ani")
+//   1150-1199  Object dialog     (section "Object")
+//   1200-1249  (next dialog)
 
 }  // namespace control_id
 
