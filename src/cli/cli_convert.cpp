@@ -33,7 +33,8 @@ const char* const kConvertUsage =
     "  --title TEXT         title of an .ani output\n"
     "  --author TEXT        author of an .ani output\n"
     "  --alpha-level N      alpha below which a pixel is transparent, 1..255 (default 85)\n"
-    "  --matte RRGGBB       colour partial transparency is flattened onto (default DDDDDD)\n"
+    "  --matte RRGGBB       colour partial transparency is flattened onto (default DDDDDD;\n"
+    "                       for .icl the library's preview colour C0C0C0)\n"
     "  --quality N          JPEG quality, 10..100 (default 90)\n"
     "  --grayscale          a grey JPEG\n"
     "  --depth N            PNG depth or BMP bit count: 1, 4, 8, 24, 32 (default: the frame's)\n";
