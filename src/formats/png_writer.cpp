@@ -107,7 +107,10 @@ void FillRow(WriteContext& c, int y) {
   const Pixel* pixels = c.image->Row(y);
   const int width = c.image->Width();
   std::uint8_t* out = c.row.data();
-  const std::uint8_t* indices = c.indexed.indices.data() + static_cast<std::size_t>(y) * width;
+  // Only the palette depths have indices; offsetting the empty vector's null data is undefined.
+  const std::uint8_t* indices =
+      c.indexed.indices.empty() ? nullptr
+                                : c.indexed.indices.data() + static_cast<std::size_t>(y) * width;
   for (int x = 0; x < width; ++x) {
     const Pixel v = pixels[x];
     switch (c.depth) {
