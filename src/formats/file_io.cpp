@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -46,10 +46,13 @@ std::string SystemError(int err) {
   return std::error_code(err, std::generic_category()).message();
 }
 
+// A name beside the target that no other writer uses: process id plus a counter. O_EXCL at
+// creation catches the rare clash with a leftover file, and the caller then tries the next name.
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
-  std::random_device rd;
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".%08x.tmp", rd());
+  static std::atomic<unsigned> counter{0};
+  char suffix[48];
+  std::snprintf(suffix, sizeof suffix, ".%ld-%u.tmp", static_cast<long>(::getpid()),
+                counter.fetch_add(1, std::memory_order_relaxed));
   std::filesystem::path tmp = target;
   tmp += suffix;
   return tmp;
@@ -101,8 +104,13 @@ Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& pat
 }
 
 Status WriteFileAtomic(const std::filesystem::path& path, std::span<const std::uint8_t> data) {
-  const std::filesystem::path tmp = TemporaryBeside(path);
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  std::filesystem::path tmp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tmp = TemporaryBeside(path);
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 && errno != EEXIST) break;
+  }
   if (fd < 0) return Status(ErrorCode::kCannotWrite, path.string() + ": " + SystemError(errno));
   // A replaced file keeps its permissions.
   struct stat existing {};

@@ -1,5 +1,5 @@
-// Writing icon and cursor files: a size pass that fixes every image's length (measuring the PNG
-// streams), then header, directory and images in order.
+// Writing icon and cursor files: header, directory and images in order, the directory's lengths
+// and offsets patched in as each image is written.
 #include <algorithm>
 #include <new>
 #include <string>
@@ -44,51 +44,40 @@ Status FrameError(std::size_t index, const Status& why) {
   return why.WithContext("Icon file: image " + std::to_string(index + 1));
 }
 
-// The size pass: every image's length, and a check that the whole file fits 32-bit offsets.
-Result<std::vector<std::uint32_t>> ImageLengths(std::span<const IconFrameRef> frames,
-                                                const IconWriteOptions& options) {
-  std::vector<std::uint32_t> lengths;
-  std::uint64_t end = kHeaderSize + kEntrySize * frames.size();
-  for (std::size_t i = 0; i < frames.size(); ++i) {
-    const CDib* image = frames[i].image;
-    if (image == nullptr || !image->IsLive()) {
-      return FrameError(i, {ErrorCode::kBadFormat, "no image to write"});
-    }
-    Result<std::size_t> length = IconImageLength(*image, NormalFormat(frames[i].format), options);
-    if (!length.ok()) return FrameError(i, length.status());
-    end += *length;
-    if (end > 0xFFFFFFFFu) return FrameError(i, {ErrorCode::kTooLarge, "file over 4 GiB"});
-    lengths.push_back(static_cast<std::uint32_t>(*length));
-  }
-  return lengths;
-}
-
 Status WriteAll(std::vector<std::uint8_t>& out, std::span<const IconFrameRef> frames, int hotspotX,
                 int hotspotY, const IconWriteOptions& options) {
   if (frames.empty() || frames.size() > 0xFFFF) {
     return {ErrorCode::kBadFormat, "Icon file: needs 1 to 65535 images"};
   }
-  Result<std::vector<std::uint32_t>> lengths = ImageLengths(frames, options);
-  if (!lengths.ok()) return lengths.status();
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    const CDib* image = frames[i].image;
+    if (image == nullptr || !image->IsLive()) {
+      return FrameError(i, {ErrorCode::kBadFormat, "no image to write"});
+    }
+  }
 
+  // Header and directory go first with placeholder lengths and offsets, which are patched once
+  // each image is written: every image, PNG streams included, is encoded exactly once.
   const bool cursor = hotspotX != kIconNoHotspot;
+  const std::size_t start = out.size();
   ByteSink sink(out);
   sink.U16(0);
   sink.U16(cursor ? 2 : 1);
   sink.U16(static_cast<std::uint16_t>(frames.size()));
-  auto offset = static_cast<std::uint32_t>(kHeaderSize + kEntrySize * frames.size());
-  for (std::size_t i = 0; i < frames.size(); ++i) {
-    WriteEntry(sink, *frames[i].image, NormalFormat(frames[i].format), cursor, hotspotX, hotspotY,
-               (*lengths)[i], offset);
-    offset += (*lengths)[i];
+  for (const IconFrameRef& frame : frames) {
+    WriteEntry(sink, *frame.image, NormalFormat(frame.format), cursor, hotspotX, hotspotY, 0, 0);
   }
   for (std::size_t i = 0; i < frames.size(); ++i) {
+    const std::size_t offset = out.size() - start;
     Result<std::size_t> written =
         WriteIconImage(*frames[i].image, NormalFormat(frames[i].format), out, options);
     if (!written.ok()) return FrameError(i, written.status());
-    if (*written != (*lengths)[i]) {
-      return FrameError(i, {ErrorCode::kLibrary, "image length differs from its size pass"});
+    if (out.size() - start > 0xFFFFFFFFu) {
+      return FrameError(i, {ErrorCode::kTooLarge, "file over 4 GiB"});
     }
+    const std::size_t entry = start + kHeaderSize + kEntrySize * i;
+    sink.PatchU32(entry + 8, static_cast<std::uint32_t>(*written));
+    sink.PatchU32(entry + 12, static_cast<std::uint32_t>(offset));
   }
   return Status::Ok();
 }
