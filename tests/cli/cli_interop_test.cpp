@@ -15,15 +15,6 @@ const char* const kPrograms[] = {
     "pe/wine64/notepad.exe", "pe/wine64/regedit.exe",          "pe/wine64/wordpad.exe",
     "pe/wine64/user32.dll",  "pe/nsis/Stubs/zlib-x86-unicode", "pe/nsis/Stubs/lzma-amd64-unicode"};
 
-bool HaveIcotool() {
-  return RunQuietly("icotool --version");
-}
-
-std::string Capture(const std::string& command) {
-  const auto out = RunCapture(command);
-  return out ? std::string(out->begin(), out->end()) : std::string();
-}
-
 // "icon <id> <image count>" per group of `info --json`, read by Python's own JSON parser (which
 // also proves the output is JSON).
 std::vector<std::string> JsonGroups(const std::string& json, const std::filesystem::path& scratch) {
@@ -38,7 +29,8 @@ std::vector<std::string> JsonGroups(const std::string& json, const std::filesyst
       "    print(g['type'], g['id'], len(g['images']))\n";
   WriteAll(script, {code.begin(), code.end()});
   std::vector<std::string> lines;
-  std::istringstream in(Capture(Python() + " " + Quoted(script) + " " + Quoted(file)));
+  std::istringstream in(
+      CaptureText(PythonWithPillow() + " " + ShellQuote(script) + " " + ShellQuote(file)));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
@@ -73,7 +65,7 @@ TEST(InteropCliInfo, GroupsAreThoseWrestoolLists) {
     std::vector<std::string> theirs;
     for (const char* type : {"14", "12"}) {
       const std::string listing =
-          Capture("wrestool -l --type=" + std::string(type) + " " + ShellQuote(file.string()));
+          CaptureText("wrestool -l --type=" + std::string(type) + " " + ShellQuote(file));
       for (const WrestoolEntry& e : ParseWrestoolListing(listing)) {
         theirs.push_back(std::string(type == std::string("14") ? "icon " : "cursor ") + e.name);
       }
@@ -118,10 +110,10 @@ TEST(InteropCliExtract, GroupImagesAreWrestoolsByteForByte) {
     std::filesystem::remove_all(theirs);
     std::filesystem::create_directories(theirs);
     ASSERT_EQ(RunCli({"extract", Path(file), Path(ours)}, dir.path()).status, 0) << name;
-    ASSERT_TRUE(RunQuietly("wrestool -x --type=14 -o " + ShellQuote(theirs.string()) + " " +
-                           ShellQuote(file.string())));
-    ASSERT_TRUE(RunQuietly("wrestool -x --type=12 -o " + ShellQuote(theirs.string()) + " " +
-                           ShellQuote(file.string())));
+    ASSERT_TRUE(
+        RunQuiet("wrestool -x --type=14 -o " + ShellQuote(theirs) + " " + ShellQuote(file)));
+    ASSERT_TRUE(
+        RunQuiet("wrestool -x --type=12 -o " + ShellQuote(theirs) + " " + ShellQuote(file)));
     int compared = 0;
     for (const auto& entry : std::filesystem::directory_iterator(theirs)) {
       // wrestool names them <file>_<type>_<id>, with _<language> after it for most files.
@@ -165,12 +157,13 @@ TEST(InteropCliExtract, ExtractedGroupsPassIcotool) {
       0);
   for (const char* file : {"102.ico", "103.cur"}) {
     const std::filesystem::path err = dir.path() / "icotool.err";
-    const std::string listing = Capture("icotool -l " + Quoted(out / file) + " 2>" + Quoted(err));
+    const std::string listing =
+        CaptureText("icotool -l " + ShellQuote(out / file) + " 2>" + ShellQuote(err));
     EXPECT_EQ(ReadText(err), "") << file;
     const bool isCursor = std::string(file).ends_with(".cur");
     EXPECT_NE(listing.find(isCursor ? "--cursor" : "--icon"), std::string::npos) << listing;
   }
-  const std::string cursor = Capture("icotool -l " + Quoted(out / "103.cur"));
+  const std::string cursor = CaptureText("icotool -l " + ShellQuote(out / "103.cur"));
   EXPECT_NE(cursor.find("--width=64 --height=64"), std::string::npos) << cursor;
 }
 
@@ -184,7 +177,8 @@ TEST(InteropCliConvert, SevenSizeIconPassesIcotool) {
                 .status,
             0);
   const std::filesystem::path err = dir.path() / "icotool.err";
-  const std::string listing = Capture("icotool -l " + Quoted(icon) + " 2>" + Quoted(err));
+  const std::string listing =
+      CaptureText("icotool -l " + ShellQuote(icon) + " 2>" + ShellQuote(err));
   EXPECT_EQ(ReadText(err), "");
   int index = 1;
   for (const int size : {256, 128, 96, 64, 48, 32, 16}) {
@@ -196,7 +190,7 @@ TEST(InteropCliConvert, SevenSizeIconPassesIcotool) {
   // icotool's own decode of every frame gives our pixels back.
   const std::filesystem::path frames = dir.path() / "frames";
   std::filesystem::create_directories(frames);
-  ASSERT_TRUE(RunQuietly("icotool -x -o " + Quoted(frames) + " " + Quoted(icon)));
+  ASSERT_TRUE(RunQuiet("icotool -x -o " + ShellQuote(frames) + " " + ShellQuote(icon)));
   const auto ours = ReadIconFile(icon);
   ASSERT_TRUE(ours.ok());
   for (const IconFrame& frame : ours->frames) {
@@ -213,7 +207,7 @@ enum class Match { kExact, kColoursOnly, kLossy };
 
 // Visible pixels must agree (exactly, in colour only, or on average for lossy forms);
 // transparent ones only in being transparent.
-void ExpectSamePicture(const PeerPicture& peer, const CDib& expected, Match match,
+void ExpectSamePicture(const PeerImage& peer, const CDib& expected, Match match,
                        const std::string& what) {
   ASSERT_EQ(peer.width, expected.GetWidth()) << what;
   ASSERT_EQ(peer.height, expected.GetHeight()) << what;
@@ -304,7 +298,8 @@ TEST(InteropCliConvert, ProgramGroupByPosition) {
   const std::filesystem::path program = SharedData("pe/wine64/wordpad.exe");
   const std::filesystem::path cursor = dir.path() / "c.cur";
   ASSERT_EQ(RunCli({"convert", Path(program), Path(cursor), "--group", "1"}, dir.path()).status, 0);
-  ASSERT_TRUE(RunQuietly("wrestool -x --type=12 -o " + Quoted(dir.path()) + " " + Quoted(program)));
+  ASSERT_TRUE(
+      RunQuiet("wrestool -x --type=12 -o " + ShellQuote(dir.path()) + " " + ShellQuote(program)));
   const auto ours = ReadIconFile(cursor);
   const auto theirs = ReadIconFile(dir.path() / "wordpad.exe_12_103_0.cur");
   ASSERT_TRUE(ours.ok());

@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "../formats/format_test_support.h"
-#include "../formats/peer_tools.h"
-#include "../formats/wrestool_support.h"
 #include "formats/ico_codec.h"
 #include "formats/png_codec.h"
+#include "support/files.h"
+#include "support/peer_decode.h"
+#include "support/peers.h"
+#include "support/temp_dir.h"
+#include "support/wrestool_listing.h"
 
 namespace morvane::testing {
 
@@ -25,18 +28,13 @@ struct CliRun {
   std::string err;
 };
 
-inline std::string ReadText(const std::filesystem::path& path) {
-  const std::vector<std::uint8_t> bytes = ReadAll(path);
-  return {bytes.begin(), bytes.end()};
-}
-
 // Runs morvane-cli with args; its output streams go through files in scratch.
 inline CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& scratch) {
   std::string command = ShellQuote(MORVANE_CLI_PATH);
   for (const std::string& a : args) command += " " + ShellQuote(a);
   const std::filesystem::path out = scratch / "cli.stdout";
   const std::filesystem::path err = scratch / "cli.stderr";
-  command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string()) + " </dev/null";
+  command += " >" + ShellQuote(out) + " 2>" + ShellQuote(err) + " </dev/null";
   const int raw = std::system(command.c_str());
   CliRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -13,8 +13,8 @@
 #include "format_test_support.h"
 #include "formats/ico_codec.h"
 #include "formats/png_codec.h"
-#include "interop_support.h"
 #include "support/mutations.h"
+#include "support/peer_decode.h"
 
 namespace morvane {
 namespace {
@@ -434,7 +434,7 @@ std::vector<ByteVector> StoredStreams(const ByteVector& file) {
 }
 
 TEST(InteropAni, SequencedCursorWithoutRatesMatchesPillowsFrames) {
-  if (testing::PythonWithPillow().empty()) GTEST_SKIP() << "Pillow not installed";
+  if (!testing::HavePillow()) GTEST_SKIP() << "Pillow not installed";
   const fs::path path = AniData("aniFileExtractor/test/test.ani");
   const ByteVector file = testing::ReadAll(path);
   const std::vector<ByteVector> stored = StoredStreams(file);
@@ -453,9 +453,9 @@ TEST(InteropAni, SequencedCursorWithoutRatesMatchesPillowsFrames) {
   for (std::size_t k = 0; k < stored.size(); ++k) {
     const fs::path cur = dir.path() / "frame.cur";
     testing::WriteAll(cur, stored[k]);
-    const std::vector<testing::PeerImage> images = testing::PillowDecode(cur, dir.path());
+    const std::vector<testing::PeerImage> images = testing::PillowImages(cur, dir.path());
     ASSERT_EQ(images.size(), 1u);
-    pillow.push_back(images[0].pixels);
+    pillow.push_back(testing::VisiblePixels(images[0]));
   }
   for (int j = 0; j < 20; ++j) {
     EXPECT_EQ(read->frames[j].format, 32);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "formats/byte_reader.h"
+#include "support/temp_dir.h"
 
 namespace morvane {
 namespace {
@@ -15,15 +16,8 @@ namespace fs = std::filesystem;
 
 class FileIo : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("morvane-fileio-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  testing::TempDir scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(FileIo, AtomicWriteReplacesTheFileAndLeavesNoTemporaryBehind) {

@@ -1,19 +1,18 @@
-// Shared helpers of the codec tests: test data paths, pixel dumps, generated images and a
-// temporary folder per test.
+// Shared helpers of the codec tests: test data paths, pixel dumps and generated images. Files
+// and the per-test scratch folder come from the helpers every test program shares.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "image/dib.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace morvane::testing {
 
@@ -22,16 +21,6 @@ inline std::filesystem::path SharedData(const std::string& relative) {
 }
 inline std::filesystem::path OwnData(const std::string& relative) {
   return std::filesystem::path(MORVANE_OWN_TESTDATA_DIR) / relative;
-}
-
-inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteAll(const std::filesystem::path& path, const std::vector<std::uint8_t>& data) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
 // The visible pixels row by row, without the stride padding.
@@ -60,29 +49,5 @@ inline Pixel MixedPixel(int x, int y) {
   const std::uint32_t a = (x + y) % 7 == 0 ? 0 : (x * 3 + y) % 5 == 0 ? 0x80 : 0xFF;
   return MakePixel(a, r, g, b);
 }
-
-// A fresh folder for the running test, removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& ch : name) {
-      if (ch == '/') ch = '_';
-    }
-    path_ = std::filesystem::temp_directory_path() /
-            ("morvane-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 }  // namespace morvane::testing

@@ -13,8 +13,8 @@
 #include "formats/ico_codec.h"
 #include "formats/resource_tree.h"
 #include "image/color_reduction.h"
-#include "peer_tools.h"
 #include "support/mutations.h"
+#include "support/peers.h"
 
 namespace morvane {
 namespace {
@@ -661,29 +661,6 @@ TEST(IconLibraryModel, ANewLibrarySavedAtOnceHoldsOneGroupOfTheDocumentsFrames) 
 
 // --- Interoperability with icoutils ---------------------------------------------------------
 
-bool HaveWrestool() {
-  static const bool have = fx::RunQuietly("wrestool --version");
-  return have;
-}
-
-// Built by appending: GCC 12 at -O2 warns falsely (-Wrestrict) on "'" + string + "'".
-std::string ShellQuoted(const std::filesystem::path& path) {
-  std::string quoted = "'";
-  quoted += path.string();
-  quoted += '\'';
-  return quoted;
-}
-
-std::string CommandOutput(const std::string& command) {
-  std::string text;
-  if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    ::pclose(pipe);
-  }
-  return text;
-}
-
 int CountOccurrences(const std::string& text, const std::string& needle) {
   int count = 0;
   for (std::size_t at = text.find(needle); at != std::string::npos;
@@ -710,7 +687,7 @@ TEST(InteropIcl, NeFontsHoldNoIconGroups) {
 }
 
 TEST(InteropIcl, WrestoolListsAndExtractsTheGroupsWeWrite) {
-  if (!HaveWrestool()) GTEST_SKIP() << "wrestool (icoutils) is not installed";
+  if (!fx::HaveWrestool()) GTEST_SKIP() << "wrestool (icoutils) is not installed";
   fx::TempDir dir;
   const IconLibrary library = MakeLibrary({{0, 32, 32, 32},
                                            {0, 16, 16, 8},
@@ -722,7 +699,7 @@ TEST(InteropIcl, WrestoolListsAndExtractsTheGroupsWeWrite) {
   const auto path = dir / "ours.icl";
   ASSERT_TRUE(WriteLibrary(library, path).ok());
 
-  const std::string listing = CommandOutput("wrestool -l " + ShellQuoted(path));
+  const std::string listing = fx::CaptureText("wrestool -l " + fx::ShellQuote(path));
   EXPECT_EQ(CountOccurrences(listing, "--type=14 "), 3) << listing;
   EXPECT_EQ(CountOccurrences(listing, "--type=3 "), 6) << listing;
 
@@ -730,8 +707,8 @@ TEST(InteropIcl, WrestoolListsAndExtractsTheGroupsWeWrite) {
     const std::string name = std::to_string(129 + g);
     EXPECT_NE(listing.find("--type=14 --name=" + name), std::string::npos) << listing;
     const auto ico = dir / ("group" + name + ".ico");
-    ASSERT_TRUE(fx::RunQuietly("wrestool -x --type=14 --name=" + name + " -o " + ShellQuoted(ico) +
-                               " " + ShellQuoted(path)))
+    ASSERT_TRUE(fx::RunQuiet("wrestool -x --type=14 --name=" + name + " -o " + fx::ShellQuote(ico) +
+                             " " + fx::ShellQuote(path)))
         << "group " << name;
     const auto extracted = ReadIconFile(ico);
     ASSERT_TRUE(extracted.ok()) << extracted.status().message();

@@ -9,7 +9,8 @@
 #include "format_test_support.h"
 #include "formats/ico_codec.h"
 #include "formats/png_codec.h"
-#include "interop_support.h"
+#include "support/peer_decode.h"
+#include "support/peers.h"
 
 namespace morvane {
 namespace {
@@ -71,31 +72,30 @@ void ExpectPeerSeesOurFrames(const std::vector<IconFrame>& ours,
     const int w = f.image.GetWidth(), h = f.image.GetHeight();
     const PeerImage* match = FindBySize(theirs, w, h);
     ASSERT_NE(match, nullptr) << peer << " has no " << w << "x" << h << " image";
-    EXPECT_EQ(match->pixels, VisiblePixels(f.image)) << peer << ", format " << f.format;
+    EXPECT_EQ(VisiblePixels(*match), VisiblePixels(f.image)) << peer << ", format " << f.format;
   }
 }
 
 #define REQUIRE_PILLOW() \
-  if (testing::PythonWithPillow().empty()) GTEST_SKIP() << "Pillow not installed"
-#define REQUIRE_TOOL(name) \
-  if (!testing::HaveCommand(name)) GTEST_SKIP() << name << " not installed"
+  if (!testing::HavePillow()) GTEST_SKIP() << "Pillow not installed"
+#define REQUIRE_ICOTOOL() \
+  if (!testing::HaveIcotool()) GTEST_SKIP() << "icotool not installed"
 
 TEST(InteropIco, PillowOpensOurIconWithTheSamePixels) {
   REQUIRE_PILLOW();
   testing::TempDir dir;
   OurIcon icon;
   icon.Save(dir / "ours.ico");
-  ExpectPeerSeesOurFrames(icon.Decoded(), testing::PillowDecode(dir / "ours.ico", dir.path()),
+  ExpectPeerSeesOurFrames(icon.Decoded(), testing::PillowImages(dir / "ours.ico", dir.path()),
                           "Pillow");
 }
 
 TEST(InteropIco, MagickOpensOurIconWithTheSamePixels) {
-  REQUIRE_TOOL("convert");
-  REQUIRE_TOOL("identify");
+  if (!testing::HaveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
   testing::TempDir dir;
   OurIcon icon;
   icon.Save(dir / "ours.ico");
-  ExpectPeerSeesOurFrames(icon.Decoded(), testing::MagickDecode(dir / "ours.ico", dir.path()),
+  ExpectPeerSeesOurFrames(icon.Decoded(), testing::MagickImages(dir / "ours.ico", dir.path()),
                           "ImageMagick");
 }
 
@@ -103,7 +103,9 @@ TEST(InteropIco, MagickOpensOurIconWithTheSamePixels) {
 std::vector<PeerImage> IcotoolExtract(const fs::path& file, const fs::path& outDir) {
   fs::create_directories(outDir);
   std::vector<PeerImage> images;
-  if (!testing::RunQuiet("icotool -x -o " + outDir.string() + " " + file.string())) return images;
+  if (!testing::RunQuiet("icotool -x -o " + testing::ShellQuote(outDir) + " " +
+                         testing::ShellQuote(file)))
+    return images;
   for (const auto& entry : fs::directory_iterator(outDir)) {
     CDib image;
     if (!LoadPng(testing::ReadAll(entry.path()), image).ok()) return {};
@@ -113,7 +115,7 @@ std::vector<PeerImage> IcotoolExtract(const fs::path& file, const fs::path& outD
 }
 
 TEST(InteropIco, IcotoolExtractsOurIconAndCursorWithTheSamePixels) {
-  REQUIRE_TOOL("icotool");
+  REQUIRE_ICOTOOL();
   testing::TempDir dir;
   OurIcon icon(47);
   icon.Save(dir / "ours.ico");
@@ -123,9 +125,9 @@ TEST(InteropIco, IcotoolExtractsOurIconAndCursorWithTheSamePixels) {
   cursor.Save(dir / "ours.cur", 5, 7);
   ExpectPeerSeesOurFrames(cursor.Decoded(), IcotoolExtract(dir / "ours.cur", dir / "cur"),
                           "icotool");
-  ASSERT_TRUE(testing::RunToFile("icotool -l " + (dir / "ours.cur").string(), dir / "list.txt"));
-  const auto text = testing::ReadAll(dir / "list.txt");
-  const std::string listing(text.begin(), text.end());
+  ASSERT_TRUE(
+      testing::RunToFile("icotool -l " + testing::ShellQuote(dir / "ours.cur"), dir / "list.txt"));
+  const std::string listing = testing::ReadText(dir / "list.txt");
   EXPECT_NE(listing.find("--hotspot-x=5 --hotspot-y=7"), std::string::npos) << listing;
 }
 
@@ -137,11 +139,11 @@ TEST(InteropIco, PillowOpensOurOneImageCursor) {
   std::vector<std::uint8_t> file;
   ASSERT_TRUE(WriteOneImageIconFile(file, image, 32, 3, 4).ok());
   testing::WriteAll(dir / "one.cur", file);
-  const auto theirs = testing::PillowDecode(dir / "one.cur", dir.path());
+  const auto theirs = testing::PillowImages(dir / "one.cur", dir.path());
   ASSERT_EQ(theirs.size(), 1u);
   auto ours = ReadIconFile(file);
   ASSERT_TRUE(ours.ok());
-  EXPECT_EQ(theirs[0].pixels, VisiblePixels(ours->frames[0].image));
+  EXPECT_EQ(VisiblePixels(theirs[0]), VisiblePixels(ours->frames[0].image));
 }
 
 // A picture script for Pillow: 'RGBA' images of the given sizes with hard and soft edges.
@@ -169,19 +171,16 @@ TEST(InteropIco, IconsPillowWritesOpenHereWithPillowsPixels) {
   for (const char* format : {"png", "bmp"}) {
     SCOPED_TRACE(format);
     testing::TempDir dir;
-    const fs::path script = dir / "make.py";
-    std::ofstream(script) << kPillowIconScript;
     const fs::path file = dir / (std::string("pillow-") + format + ".ico");
-    ASSERT_TRUE(testing::RunQuiet(testing::PythonWithPillow() + " " + script.string() + " " +
-                                  file.string() + " " + format));
+    ASSERT_TRUE(testing::RunPython(dir.path(), kPillowIconScript, {file, format}));
     auto ours = ReadIconFile(file);
     ASSERT_TRUE(ours.ok()) << ours.status().message();
-    ExpectPeerSeesOurFrames(ours->frames, testing::PillowDecode(file, dir.path()), "Pillow");
+    ExpectPeerSeesOurFrames(ours->frames, testing::PillowImages(file, dir.path()), "Pillow");
   }
 }
 
 TEST(InteropIco, IconsIcotoolCreatesOpenHereWithTheirPixels) {
-  REQUIRE_TOOL("icotool");
+  REQUIRE_ICOTOOL();
   testing::TempDir dir;
   // Sources written by our PNG encoder, each with content its bit depth holds.
   struct Source {
@@ -204,7 +203,7 @@ TEST(InteropIco, IconsIcotoolCreatesOpenHereWithTheirPixels) {
       const fs::path ico = dir / (std::string(s.name) + (cursor ? ".cur" : ".ico"));
       const std::string kind = cursor ? " --cursor -X 2 -Y 9" : "";
       ASSERT_TRUE(testing::RunQuiet("icotool -c -b " + std::to_string(s.bits) + kind + " -o " +
-                                    ico.string() + " " + png.string()));
+                                    testing::ShellQuote(ico) + " " + testing::ShellQuote(png)));
       auto ours = ReadIconFile(ico);
       ASSERT_TRUE(ours.ok()) << ours.status().message();
       ASSERT_EQ(ours->frames.size(), 1u);

@@ -11,7 +11,8 @@
 #include "format_test_support.h"
 #include "formats/file_io.h"
 #include "support/mutations.h"
-#include "wrestool_support.h"
+#include "support/peers.h"
+#include "support/wrestool_listing.h"
 
 namespace morvane {
 namespace {
@@ -388,7 +389,7 @@ class PeerComparison {
   explicit PeerComparison(std::filesystem::path path) : path_(std::move(path)) {}
 
   ByteVector Extract(const std::string& args) const {
-    auto out = fx::RunCapture("wrestool -x " + args + " " + fx::ShellQuote(path_.string()));
+    auto out = fx::RunCapture("wrestool -x " + args + " " + fx::ShellQuote(path_));
     EXPECT_TRUE(out) << args;
     return out.value_or(ByteVector{});
   }
@@ -449,7 +450,7 @@ TEST_P(InteropPeFiles, GroupsAndImagesMatchWrestool) {
   const auto bytes = ReadFileBytes(Path());
   ASSERT_TRUE(bytes.ok());
   const IconGroupList list = ListExecutableGroups(*bytes);
-  const auto text = fx::RunCapture("wrestool -l " + fx::ShellQuote(Path().string()));
+  const auto text = fx::RunCapture("wrestool -l " + fx::ShellQuote(Path()));
   ASSERT_TRUE(text);
   const auto listing = fx::ParseWrestoolListing(std::string(text->begin(), text->end()));
 

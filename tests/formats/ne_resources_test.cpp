@@ -11,7 +11,7 @@
 #include "format_test_support.h"
 #include "formats/file_io.h"
 #include "formats/icon_groups.h"
-#include "wrestool_support.h"
+#include "support/wrestool_listing.h"
 
 namespace morvane {
 namespace {

@@ -12,8 +12,9 @@
 #include "format_test_support.h"
 #include "formats/object_loader.h"
 #include "formats/png_codec.h"
-#include "interop_support.h"
-#include "wrestool_support.h"
+#include "support/peer_decode.h"
+#include "support/peers.h"
+#include "support/wrestool_listing.h"
 
 namespace morvane {
 namespace {
@@ -35,7 +36,7 @@ std::vector<ListedImage> IcotoolList(const fs::path& file) {
   static const std::regex line(
       R"(--(?:icon|cursor) --index=\d+ --width=(\d+) --height=(\d+) --bit-depth=(\d+))"
       R"( --palette-size=\d+(?: --hotspot-x=(\d+) --hotspot-y=(\d+))?)");
-  const auto out = fx::RunCapture("icotool -l " + fx::ShellQuote(file.string()));
+  const auto out = fx::RunCapture("icotool -l " + fx::ShellQuote(file));
   std::vector<ListedImage> images;
   if (!out) return images;
   const std::string text(out->begin(), out->end());
@@ -58,8 +59,7 @@ std::vector<ListedImage> IcotoolList(const fs::path& file) {
 std::vector<std::vector<Pixel>> IcotoolImages(const fs::path& ico, std::size_t count) {
   const fs::path dir = ico.parent_path() / (ico.stem().string() + "-images");
   fs::create_directories(dir);
-  EXPECT_TRUE(fx::RunQuiet("icotool -x -o " + fx::ShellQuote(dir.string()) + " " +
-                           fx::ShellQuote(ico.string())));
+  EXPECT_TRUE(fx::RunQuiet("icotool -x -o " + fx::ShellQuote(dir) + " " + fx::ShellQuote(ico)));
   std::vector<std::vector<Pixel>> images(count);
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
@@ -107,7 +107,7 @@ void ExpectSamePixels(const std::vector<Pixel>& ours, const std::vector<Pixel>& 
 class InteropLoaderIcons : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(InteropLoaderIcons, FramesMatchTheImagesIcotoolLists) {
-  if (!fx::HaveCommand("icotool")) GTEST_SKIP() << "icoutils' icotool is not installed";
+  if (!fx::HaveIcotool()) GTEST_SKIP() << "icoutils' icotool is not installed";
   const fs::path path = SharedData(GetParam());
   if (!fs::exists(path)) GTEST_SKIP() << path << " not present";
   const std::vector<ListedImage> listed = IcotoolList(path);
@@ -203,9 +203,9 @@ class InteropLoaderExecutables : public ::testing::TestWithParam<const char*> {
     const bool cursor = group.kind == GroupKind::kCursor;
     const fs::path out =
         dir_ / ("group" + std::to_string(group.index) + (cursor ? ".cur" : ".ico"));
-    const auto bytes = fx::RunCapture("wrestool -x -t " + std::string(cursor ? "12" : "14") +
-                                      " -n " + fx::ShellQuote(group.name.ToString()) + " " +
-                                      fx::ShellQuote(Path().string()));
+    const auto bytes =
+        fx::RunCapture("wrestool -x -t " + std::string(cursor ? "12" : "14") + " -n " +
+                       fx::ShellQuote(group.name.ToString()) + " " + fx::ShellQuote(Path()));
     EXPECT_TRUE(bytes.has_value());
     fx::WriteAll(out, bytes.value_or(std::vector<std::uint8_t>{}));
     return out;
@@ -215,13 +215,13 @@ class InteropLoaderExecutables : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(InteropLoaderExecutables, EveryGroupOpensWithTheImagesIcoutilsExtract) {
-  if (!fx::HaveWrestool() || !fx::HaveCommand("icotool")) GTEST_SKIP() << "icoutils missing";
+  if (!fx::HaveWrestool() || !fx::HaveIcotool()) GTEST_SKIP() << "icoutils missing";
   if (!fs::exists(Path())) GTEST_SKIP() << Path() << " not present";
   const OpenOutcome listing = OpenObject(Path(), false, 0);
   ASSERT_EQ(listing.action, OpenAction::kChooseObject);
   const ExecutableObjects& objects = listing.objects;
 
-  const auto text = fx::RunCapture("wrestool -l " + fx::ShellQuote(Path().string()));
+  const auto text = fx::RunCapture("wrestool -l " + fx::ShellQuote(Path()));
   ASSERT_TRUE(text);
   int groups = 0;
   for (const auto& e : fx::ParseWrestoolListing(std::string(text->begin(), text->end()))) {

@@ -11,14 +11,15 @@
 #include "formats/gif_codec.h"
 #include "formats/jpeg_codec.h"
 #include "formats/picture_file.h"
-#include "peer_tools.h"
+#include "support/peer_decode.h"
+#include "support/peers.h"
 
 namespace morvane {
 namespace {
 
 using testing::MagickPicture;
 using testing::MakeImage;
-using testing::PeerPicture;
+using testing::PeerImage;
 using testing::PillowPicture;
 using testing::TempDir;
 
@@ -29,7 +30,7 @@ enum class Compare {
 };
 
 // Largest channel difference between our image and a peer's decode, under the rule.
-int Difference(const CDib& ours, const PeerPicture& theirs, Compare rule) {
+int Difference(const CDib& ours, const PeerImage& theirs, Compare rule) {
   EXPECT_EQ(ours.GetWidth(), theirs.width);
   EXPECT_EQ(ours.GetHeight(), theirs.height);
   if (ours.GetWidth() != theirs.width || ours.GetHeight() != theirs.height) return 999;
@@ -52,7 +53,7 @@ int Difference(const CDib& ours, const PeerPicture& theirs, Compare rule) {
 }
 
 // Mean channel difference: for JPEG, where decoders may round differently here and there.
-double MeanDifference(const CDib& ours, const PeerPicture& theirs) {
+double MeanDifference(const CDib& ours, const PeerImage& theirs) {
   if (ours.GetWidth() != theirs.width || ours.GetHeight() != theirs.height) return 999;
   double sum = 0;
   for (int y = 0; y < theirs.height; ++y) {
@@ -73,8 +74,8 @@ Pixel FewColoursWithHoles(int x, int y) {
   return MakePixel(alpha, i * 6, 255 - i * 3, (i * 50) & 0xFF);
 }
 
-PeerPicture PeerOf(const CDib& image) {
-  PeerPicture p{image.GetWidth(), image.GetHeight(), testing::PixelsOf(image)};
+PeerImage PeerOf(const CDib& image) {
+  PeerImage p{image.GetWidth(), image.GetHeight(), testing::PixelsOf(image)};
   return p;
 }
 
@@ -229,8 +230,8 @@ TEST(InteropMagick, WeReadWhatImageMagickWrites) {
       opts = opts.substr(0, opts.rfind(' '));
     }
     const std::string command =
-        "convert " + source + " " + opts + " " + prefix + testing::Quoted(dir / name);
-    ASSERT_TRUE(testing::RunQuietly(command)) << command;
+        "convert " + source + " " + opts + " " + prefix + testing::ShellQuote(dir / name);
+    ASSERT_TRUE(testing::RunQuiet(command)) << command;
     const auto theirs = MagickPicture(dir / name, dir.path());
     ASSERT_TRUE(theirs.has_value()) << name;
     CDib ours;

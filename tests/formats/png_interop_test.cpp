@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "format_test_support.h"
 #include "formats/png_codec.h"
-#include "interop_support.h"
+#include "support/peer_decode.h"
+#include "support/peers.h"
 
 namespace morvane {
 namespace {
@@ -20,10 +20,9 @@ using testing::PeerImage;
 using testing::VisiblePixels;
 
 #define REQUIRE_PILLOW() \
-  if (testing::PythonWithPillow().empty()) GTEST_SKIP() << "Pillow not installed"
-#define REQUIRE_MAGICK()                                                     \
-  if (!testing::HaveCommand("convert") || !testing::HaveCommand("identify")) \
-  GTEST_SKIP() << "ImageMagick not installed"
+  if (!testing::HavePillow()) GTEST_SKIP() << "Pillow not installed"
+#define REQUIRE_MAGICK() \
+  if (!testing::HaveImageMagick()) GTEST_SKIP() << "ImageMagick not installed"
 
 // Our decode of a file next to a peer's decode of it.
 void ExpectSamePixels(const fs::path& file, const std::vector<PeerImage>& theirs,
@@ -33,7 +32,7 @@ void ExpectSamePixels(const fs::path& file, const std::vector<PeerImage>& theirs
   ASSERT_TRUE(read.ok()) << file << ": " << read.status().message();
   ASSERT_EQ(theirs.size(), 1u) << peer << " could not read " << file;
   EXPECT_EQ(theirs[0].width, ours.GetWidth());
-  EXPECT_EQ(theirs[0].pixels, VisiblePixels(ours)) << peer << ": " << file.filename();
+  EXPECT_EQ(VisiblePixels(theirs[0]), VisiblePixels(ours)) << peer << ": " << file.filename();
 }
 
 // Writes our PNGs at every depth from the same picture.
@@ -52,7 +51,7 @@ TEST(InteropPng, PillowOpensOurPngsWithTheSamePixels) {
   REQUIRE_PILLOW();
   testing::TempDir dir;
   for (const fs::path& file : WriteOurPngs(dir)) {
-    ExpectSamePixels(file, testing::PillowDecode(file, dir.path()), "Pillow");
+    ExpectSamePixels(file, testing::PillowImages(file, dir.path()), "Pillow");
   }
 }
 
@@ -60,7 +59,7 @@ TEST(InteropPng, MagickOpensOurPngsWithTheSamePixels) {
   REQUIRE_MAGICK();
   testing::TempDir dir;
   for (const fs::path& file : WriteOurPngs(dir)) {
-    ExpectSamePixels(file, testing::MagickDecode(file, dir.path()), "ImageMagick");
+    ExpectSamePixels(file, testing::MagickImages(file, dir.path()), "ImageMagick");
   }
 }
 
@@ -90,14 +89,12 @@ TEST(InteropPng, PngsPillowWritesOpenHereWithPillowsPixels) {
   testing::TempDir dir;
   const fs::path out = dir / "pillow";
   fs::create_directories(out);
-  std::ofstream(dir / "make.py") << kPillowPngScript;
-  ASSERT_TRUE(testing::RunQuiet(testing::PythonWithPillow() + " " + (dir / "make.py").string() +
-                                " " + out.string()));
+  ASSERT_TRUE(testing::RunPython(dir.path(), kPillowPngScript, {out}));
   int count = 0;
   for (const auto& entry : fs::directory_iterator(out)) {
     const fs::path work = dir / ("w-" + entry.path().stem().string());
     fs::create_directories(work);
-    ExpectSamePixels(entry.path(), testing::PillowDecode(entry.path(), work), "Pillow");
+    ExpectSamePixels(entry.path(), testing::PillowImages(entry.path(), work), "Pillow");
     ++count;
   }
   EXPECT_EQ(count, 9);
@@ -125,11 +122,11 @@ TEST(InteropPng, PngsMagickWritesOpenHereWithMagicksPixels) {
     const std::string flags = split == std::string::npos ? "" : spec.substr(0, split);
     const std::string prefix = split == std::string::npos ? spec : spec.substr(split + 1);
     const fs::path file = dir / (std::string(name) + ".png");
-    ASSERT_TRUE(testing::RunQuiet("convert " + source.string() + " " + flags + " " + prefix +
-                                  file.string()));
+    ASSERT_TRUE(testing::RunQuiet("convert " + testing::ShellQuote(source) + " " + flags + " " +
+                                  prefix + testing::ShellQuote(file)));
     const fs::path work = dir / (std::string("w-") + name);
     fs::create_directories(work);
-    ExpectSamePixels(file, testing::MagickDecode(file, work), "ImageMagick");
+    ExpectSamePixels(file, testing::MagickImages(file, work), "ImageMagick");
   }
 }
 

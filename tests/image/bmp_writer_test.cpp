@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "image/color_reduction.h"
 #include "image/dib.h"
+#include "support/files.h"
+#include "support/peer_decode.h"
+#include "support/peers.h"
+#include "support/temp_dir.h"
 
 namespace morvane {
 namespace {
@@ -62,7 +62,7 @@ CDib PaletteImage(int width, int height) {
 TEST(BmpWriter, HeadersFieldByFieldForOddWidths) {
   for (const Depth& depth : AllDepths()) {
     for (int width : {1, 3, 5, 7}) {
-      SCOPED_TRACE(testing::Message() << depth.bits << " bits, width " << width);
+      SCOPED_TRACE(::testing::Message() << depth.bits << " bits, width " << width);
       const int height = 3;
       CDib dib = PaletteImage(width, height);
       Bytes out;
@@ -157,34 +157,6 @@ TEST(BmpWriter, ReadsPixelsThroughTheClip) {
 
 // --- Interoperability: a peer decoder must read what we write -------------------------------
 
-// A Python interpreter that has Pillow, or empty.
-std::string PythonWithPillow() {
-  for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-    const std::string probe = std::string(candidate) + " -c 'import PIL' >/dev/null 2>&1";
-    if (std::system(probe.c_str()) == 0) return candidate;
-  }
-  return {};
-}
-
-// Pixels as Pillow decodes them: "r,g,b" per pixel, row-major from the top.
-std::vector<std::string> DecodeWithPillow(const std::string& python, const std::string& path) {
-  const std::string command = python +
-                              " -c 'import sys; from PIL import Image; "
-                              "im = Image.open(sys.argv[1]).convert(\"RGB\"); "
-                              "print(\" \".join(\"%d,%d,%d\" % p for p in im.getdata()))' " +
-                              path;
-  std::string text;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
-    pclose(pipe);
-  }
-  std::istringstream words(text);
-  std::vector<std::string> pixels;
-  for (std::string word; words >> word;) pixels.push_back(word);
-  return pixels;
-}
-
 // Arbitrary colours, fewer than 256 of them, so the 8-bit palette holds each one exactly.
 CDib RandomImage(int width, int height) {
   CDib dib;
@@ -199,27 +171,23 @@ CDib RandomImage(int width, int height) {
   return dib;
 }
 
-void ExpectPillowReads(const std::string& python, const std::filesystem::path& file,
-                       const CDib& dib) {
-  const std::vector<std::string> decoded = DecodeWithPillow(python, file.string());
-  const int width = dib.GetWidth();
-  ASSERT_EQ(decoded.size(), static_cast<std::size_t>(width * dib.GetHeight()));
+// Pillow reads every pixel's colour as we wrote it (these depths carry no alpha).
+void ExpectPillowReads(const std::filesystem::path& file, const CDib& dib,
+                       const std::filesystem::path& scratch) {
+  const auto decoded = testing::PillowPicture(file, scratch);
+  ASSERT_TRUE(decoded.has_value()) << file;
+  ASSERT_EQ(decoded->width, dib.GetWidth());
+  ASSERT_EQ(decoded->height, dib.GetHeight());
   for (int y = 0; y < dib.GetHeight(); ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Pixel p = dib.GetPixel(x, y);
-      const std::string expected = std::to_string(RedOf(p)) + "," + std::to_string(GreenOf(p)) +
-                                   "," + std::to_string(BlueOf(p));
-      EXPECT_EQ(decoded[y * width + x], expected) << x << "," << y;
+    for (int x = 0; x < dib.GetWidth(); ++x) {
+      EXPECT_EQ(decoded->At(x, y) & 0xFFFFFF, dib.GetPixel(x, y) & 0xFFFFFF) << x << "," << y;
     }
   }
 }
 
 TEST(BmpWriterInterop, PillowDecodesEveryDepth) {
-  const std::string python = PythonWithPillow();
-  if (python.empty()) GTEST_SKIP() << "python3 with Pillow is not installed";
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("morvane_bmp_" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
+  if (!testing::HavePillow()) GTEST_SKIP() << "python3 with Pillow is not installed";
+  testing::TempDir folder;
   const CDib fixedColours = PaletteImage(7, 5);
   const CDib anyColours = RandomImage(11, 9);
   for (const Depth& depth : AllDepths()) {
@@ -228,11 +196,9 @@ TEST(BmpWriterInterop, PillowDecodesEveryDepth) {
     Bytes out;
     ASSERT_GT(depth.write(dib, out), 0u);
     const std::filesystem::path file = folder / ("image" + std::to_string(depth.bits) + ".bmp");
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    ExpectPillowReads(python, file, dib);
+    testing::WriteAll(file, out);
+    ExpectPillowReads(file, dib, folder.path());
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
