@@ -67,6 +67,22 @@ void Summarise(const OpenOutcome& outcome, ObjectSummary& summary) {
   }
 }
 
+// One frame or group image as a JSON object; a group's images have no rate.
+void WriteImageJson(JsonWriter& json, const FrameInfo& f, bool withRate) {
+  json.BeginObject();
+  json.Key("width");
+  json.Int(f.width);
+  json.Key("height");
+  json.Int(f.height);
+  json.Key("format");
+  json.Int(f.format);
+  if (withRate) {
+    json.Key("rate");
+    json.Int(f.rate);
+  }
+  json.EndObject();
+}
+
 void PrintJson(const ObjectSummary& s) {
   JsonWriter json;
   json.BeginObject();
@@ -89,18 +105,7 @@ void PrintJson(const ObjectSummary& s) {
   json.String(s.author);
   json.Key("frames");
   json.BeginArray();
-  for (const FrameInfo& f : s.frames) {
-    json.BeginObject();
-    json.Key("width");
-    json.Int(f.width);
-    json.Key("height");
-    json.Int(f.height);
-    json.Key("format");
-    json.Int(f.format);
-    json.Key("rate");
-    json.Int(f.rate);
-    json.EndObject();
-  }
+  for (const FrameInfo& f : s.frames) WriteImageJson(json, f, true);
   json.EndArray();
   json.Key("groups");
   json.BeginArray();
@@ -116,16 +121,7 @@ void PrintJson(const ObjectSummary& s) {
     }
     json.Key("images");
     json.BeginArray();
-    for (const FrameInfo& f : g.images) {
-      json.BeginObject();
-      json.Key("width");
-      json.Int(f.width);
-      json.Key("height");
-      json.Int(f.height);
-      json.Key("format");
-      json.Int(f.format);
-      json.EndObject();
-    }
+    for (const FrameInfo& f : g.images) WriteImageJson(json, f, false);
     json.EndArray();
     json.EndObject();
   }
