@@ -17,4 +17,8 @@ std::string Cp1252ToUtf8(Bytes bytes);
 // Every character back to its byte; "?" for a character the code page lacks or bad UTF-8.
 std::vector<std::uint8_t> Utf8ToCp1252(std::string_view text);
 
+// The text with the ASCII letters A-Z lowered and every other byte kept, so UTF-8 stays intact
+// and no locale is consulted: file extensions, switches and pack keys compare case-blind.
+std::string AsciiLower(std::string_view text);
+
 }  // namespace morvane

@@ -1,9 +1,10 @@
 #include "formats/icl_library.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
+#include "formats/ansi_text.h"
+#include "formats/icon_image.h"
 #include "image/color_reduction.h"
 
 namespace morvane {
@@ -141,7 +142,7 @@ LibraryEditStatus MakeLibraryImage(const IconFrameRef& frame, const WriteBackOpt
     return LibraryEditStatus::kInvalidImage;
   }
   LibraryImage image;
-  image.bits = LibraryBitsOf(frame.format);
+  image.bits = WrittenBitsOf(frame.format);
   // The reductions read through the clip; the library keeps the whole frame.
   CDib whole;
   if (!frame.image->CopyTo(whole, CDib::CopyMode::kRecreate)) {
@@ -156,20 +157,13 @@ LibraryEditStatus MakeLibraryImage(const IconFrameRef& frame, const WriteBackOpt
   return LibraryEditStatus::kOk;
 }
 
-int LibraryBitsOf(int format) {
-  return format == 1 || format == 4 || format == 8 || format == 24 ? format : 32;
-}
-
 int CurrentGroupAfterDelete(int current, int deleted) {
   if (current == deleted) return 0;
   return current > deleted ? current - 1 : current;
 }
 
 bool HasIclExtension(const std::filesystem::path& path) {
-  std::string ext = path.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".icl";
+  return AsciiLower(path.extension().string()) == ".icl";
 }
 
 }  // namespace morvane

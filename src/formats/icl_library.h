@@ -107,10 +107,6 @@ int CurrentGroupAfterDelete(int current, int deleted);
 // True when the path's extension is ".icl", in any case.
 bool HasIclExtension(const std::filesystem::path& path);
 
-// The bit count a frame of this format is kept in: 1, 4, 8 and 24 as they are, anything else 32
-// (as the icon writers treat it).
-int LibraryBitsOf(int format);
-
 // One library image made from a frame as ReplaceGroup makes it (pixels reduced and, for formats
 // without alpha, thresholded and flattened).
 LibraryEditStatus MakeLibraryImage(const IconFrameRef& frame, const WriteBackOptions& options,

@@ -24,7 +24,7 @@ Result<Patch> EncodeReplacement(const LibraryImage& stored, int index, const Ico
   const std::string which = "image " + std::to_string(index);
   if (frame.image == nullptr || !frame.image->IsLive()) return Refused(which + ": no image");
   if (frame.image->GetWidth() != stored.width || frame.image->GetHeight() != stored.height ||
-      LibraryBitsOf(frame.format) != stored.bits) {
+      WrittenBitsOf(frame.format) != stored.bits) {
     return Refused(which + ": size or format differs from the stored image");
   }
   if (stored.fileOffset < 0 || stored.dataLength < 0 ||

@@ -203,20 +203,7 @@ class IclBuilder {
 
 Result<std::size_t> WriteIclImageBlock(const CDib& image, int bits, std::vector<std::uint8_t>& out,
                                        const IconWriteOptions& options) {
-  switch (bits) {
-    case 1:
-      return WriteImage1(image, out, options);
-    case 4:
-      return WriteImage4(image, out, options);
-    case 8:
-      return WriteImage8(image, out, options);
-    case 24:
-      return WriteImage24(image, out, options);
-    case 32:
-      return WriteImage32(image, out, options);
-    default:
-      return Status(ErrorCode::kUnsupported, "Icon library: bit count " + std::to_string(bits));
-  }
+  return WriteBitmapImage(image, bits, out, options);
 }
 
 Status WriteIcl(const IconLibrary& library, std::vector<std::uint8_t>& out,

@@ -14,10 +14,6 @@ namespace {
 constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kEntrySize = 16;
 
-int NormalFormat(int format) {
-  return format == 1 || format == 4 || format == 8 || format == 24 ? format : 32;
-}
-
 std::uint8_t ColorCount(int format) {
   if (format == 1) return 2;
   if (format == 4) return 16;
@@ -65,12 +61,12 @@ Status WriteAll(std::vector<std::uint8_t>& out, std::span<const IconFrameRef> fr
   sink.U16(cursor ? 2 : 1);
   sink.U16(static_cast<std::uint16_t>(frames.size()));
   for (const IconFrameRef& frame : frames) {
-    WriteEntry(sink, *frame.image, NormalFormat(frame.format), cursor, hotspotX, hotspotY, 0, 0);
+    WriteEntry(sink, *frame.image, WrittenBitsOf(frame.format), cursor, hotspotX, hotspotY, 0, 0);
   }
   for (std::size_t i = 0; i < frames.size(); ++i) {
     const std::size_t offset = out.size() - start;
     Result<std::size_t> written =
-        WriteIconImage(*frames[i].image, NormalFormat(frames[i].format), out, options);
+        WriteIconImage(*frames[i].image, WrittenBitsOf(frames[i].format), out, options);
     if (!written.ok()) return FrameError(i, written.status());
     if (out.size() - start > 0xFFFFFFFFu) {
       return FrameError(i, {ErrorCode::kTooLarge, "file over 4 GiB"});

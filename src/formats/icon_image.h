@@ -58,6 +58,13 @@ Result<std::size_t> WriteImage24(const CDib& image, std::vector<std::uint8_t>& o
                                  const IconWriteOptions& options = {});
 Result<std::size_t> WriteImage32(const CDib& image, std::vector<std::uint8_t>& out,
                                  const IconWriteOptions& options = {});
+// The bit count a frame of this format is written with: 1, 4, 8 and 24 as they are, anything
+// else 32 (the icon, cursor and library writers all treat formats so).
+int WrittenBitsOf(int format);
+
+// The bitmap form at 1, 4, 8, 24 or 32 bits; any other bit count fails as unsupported.
+Result<std::size_t> WriteBitmapImage(const CDib& image, int bits, std::vector<std::uint8_t>& out,
+                                     const IconWriteOptions& options = {});
 // The PNG form at format 8, 24 or 32 (others count as 32). With out == nullptr nothing is
 // stored and the result is the exact length the stream would have.
 Result<std::size_t> WriteImagePng(const CDib& image, int format, std::vector<std::uint8_t>* out,

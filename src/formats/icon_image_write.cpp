@@ -116,6 +116,23 @@ Result<std::size_t> Guarded(const CDib& image, std::vector<std::uint8_t>& out, B
   }
 }
 
+// Fills indexed rows: a pixel less opaque than the threshold goes to the mask with index 0, the
+// others keep their index from the reduction.
+void SetIndexedRows(const CDib& image, const IndexedImage& indexed, int threshold, int bits,
+                    BitmapRows& rows) {
+  const int mask = (1 << bits) - 1;
+  for (int y = 0; y < rows.Height(); ++y) {
+    const Pixel* p = image.Row(y);
+    const std::uint8_t* indices =
+        indexed.indices.data() + static_cast<std::size_t>(y) * rows.Width();
+    for (int x = 0; x < rows.Width(); ++x) {
+      const bool transparent = static_cast<int>(AlphaOf(p[x])) < threshold;
+      if (transparent) rows.SetMaskBit(x, y);
+      rows.SetIndex(x, y, bits, transparent ? 0 : indices[x] & mask);
+    }
+  }
+}
+
 }  // namespace
 
 bool UsesPngForm(int width, int height, int format) {
@@ -149,18 +166,8 @@ Result<std::size_t> WriteImage4(const CDib& image, std::vector<std::uint8_t>& ou
     const CDib* whole = WithWholeClip(image, scratch);
     IndexedImage indexed;
     if (whole == nullptr || !ReduceToIndices(*whole, 16, indexed, false, false)) return NoMemory();
-    const int t = Threshold(options);
     BitmapRows rows(image.Width(), image.Height(), 4);
-    for (int y = 0; y < rows.Height(); ++y) {
-      const Pixel* p = image.Row(y);
-      const std::uint8_t* indices =
-          indexed.indices.data() + static_cast<std::size_t>(y) * rows.Width();
-      for (int x = 0; x < rows.Width(); ++x) {
-        const bool transparent = static_cast<int>(AlphaOf(p[x])) < t;
-        if (transparent) rows.SetMaskBit(x, y);
-        rows.SetIndex(x, y, 4, transparent ? 0 : indices[x] & 0x0F);
-      }
-    }
+    SetIndexedRows(image, indexed, Threshold(options), 4, rows);
     return rows.Append(out, 4, SystemPalette16Bgr(), static_cast<std::uint32_t>(rows.ColorBytes()));
   });
 }
@@ -174,18 +181,8 @@ Result<std::size_t> WriteImage8(const CDib& image, std::vector<std::uint8_t>& ou
         !ReduceToIndices(flat, 256, indexed, true, true)) {
       return NoMemory();
     }
-    const int t = Threshold(options);
     BitmapRows rows(image.Width(), image.Height(), 8);
-    for (int y = 0; y < rows.Height(); ++y) {
-      const Pixel* p = image.Row(y);
-      const std::uint8_t* indices =
-          indexed.indices.data() + static_cast<std::size_t>(y) * rows.Width();
-      for (int x = 0; x < rows.Width(); ++x) {
-        const bool transparent = static_cast<int>(AlphaOf(p[x])) < t;
-        if (transparent) rows.SetMaskBit(x, y);
-        rows.SetIndex(x, y, 8, transparent ? 0 : indices[x]);
-      }
-    }
+    SetIndexedRows(image, indexed, Threshold(options), 8, rows);
     return rows.Append(out, 8, PaddedPalette(indexed.palette, 256),
                        static_cast<std::uint32_t>(rows.ColorBytes()));
   });
@@ -263,12 +260,13 @@ Result<std::size_t> WriteImagePng(const CDib& image, int format, std::vector<std
   return EncodePng(*source, format, *out, capacity);
 }
 
-Result<std::size_t> WriteIconImage(const CDib& image, int format, std::vector<std::uint8_t>& out,
-                                   const IconWriteOptions& options) {
-  if (UsesPngForm(image.GetWidth(), image.GetHeight(), format)) {
-    return WriteImagePng(image, format, &out, options);
-  }
-  switch (format) {
+int WrittenBitsOf(int format) {
+  return format == 1 || format == 4 || format == 8 || format == 24 ? format : 32;
+}
+
+Result<std::size_t> WriteBitmapImage(const CDib& image, int bits, std::vector<std::uint8_t>& out,
+                                     const IconWriteOptions& options) {
+  switch (bits) {
     case 1:
       return WriteImage1(image, out, options);
     case 4:
@@ -277,9 +275,19 @@ Result<std::size_t> WriteIconImage(const CDib& image, int format, std::vector<st
       return WriteImage8(image, out, options);
     case 24:
       return WriteImage24(image, out, options);
-    default:
+    case 32:
       return WriteImage32(image, out, options);
+    default:
+      return Status(ErrorCode::kUnsupported, "bit count " + std::to_string(bits));
   }
+}
+
+Result<std::size_t> WriteIconImage(const CDib& image, int format, std::vector<std::uint8_t>& out,
+                                   const IconWriteOptions& options) {
+  if (UsesPngForm(image.GetWidth(), image.GetHeight(), format)) {
+    return WriteImagePng(image, format, &out, options);
+  }
+  return WriteBitmapImage(image, WrittenBitsOf(format), out, options);
 }
 
 Result<std::size_t> IconImageLength(const CDib& image, int format,

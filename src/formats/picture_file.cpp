@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "formats/ansi_text.h"
 #include "formats/bmp_codec.h"
 #include "formats/gif_codec.h"
 #include "formats/jpeg_codec.h"
@@ -39,11 +40,7 @@ Result<int> LoadByExtension(const std::filesystem::path& path, CDib& loaded) {
 }  // namespace
 
 std::string LowerExtension(const std::filesystem::path& path) {
-  std::string ext = path.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return ext;
+  return AsciiLower(path.extension().string());
 }
 
 Result<int> LoadPictureFile(const std::filesystem::path& path, CDib& image) {

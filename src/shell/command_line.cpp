@@ -1,17 +1,13 @@
 #include "shell/command_line.h"
 
-#include <algorithm>
-#include <cctype>
+#include <filesystem>
+
+#include "formats/icl_library.h"
 
 namespace morvane {
 
 bool HasLibraryExtension(const std::string& path) {
-  constexpr std::size_t kLength = 4;
-  if (path.size() < kLength) return false;
-  std::string ext = path.substr(path.size() - kLength);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".icl";
+  return HasIclExtension(std::filesystem::path(path));
 }
 
 StartupCommand ParseStartupCommand(const std::vector<std::string>& arguments) {

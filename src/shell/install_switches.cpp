@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "formats/ansi_text.h"
 #include "shell/settings_main_window.h"
 
 namespace morvane {
@@ -101,14 +102,6 @@ void WriteRootValues(Settings& settings, std::string_view exePath) {
   }
   settings.write_int(kRootSection, v::kButtonsBackground, a.buttonsBackground);
   settings.write_int(kRootSection, v::kLinearInterface, a.linearInterface);
-}
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return lower;
 }
 
 }  // namespace

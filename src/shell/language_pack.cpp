@@ -5,19 +5,12 @@
 #include <climits>
 #include <system_error>
 
+#include "formats/ansi_text.h"
 #include "shell/settings.h"
 
 namespace morvane {
 
 namespace {
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
 
 // The "*.lng" files of one folder in name order (the order a listing of an NTFS folder gives),
 // leaving out folders, names starting with "." and anything that is not a regular file.
