@@ -9,6 +9,7 @@
 #include "format_test_support.h"
 #include "formats/ico_codec.h"
 #include "formats/png_codec.h"
+#include "support/icotool_images.h"
 #include "support/peer_decode.h"
 #include "support/peers.h"
 
@@ -99,31 +100,17 @@ TEST(InteropIco, MagickOpensOurIconWithTheSamePixels) {
                           "ImageMagick");
 }
 
-// Every image icotool extracts from a file, decoded by our PNG reader.
-std::vector<PeerImage> IcotoolExtract(const fs::path& file, const fs::path& outDir) {
-  fs::create_directories(outDir);
-  std::vector<PeerImage> images;
-  if (!testing::RunQuiet("icotool -x -o " + testing::ShellQuote(outDir) + " " +
-                         testing::ShellQuote(file)))
-    return images;
-  for (const auto& entry : fs::directory_iterator(outDir)) {
-    CDib image;
-    if (!LoadPng(testing::ReadAll(entry.path()), image).ok()) return {};
-    images.push_back({image.GetWidth(), image.GetHeight(), VisiblePixels(image)});
-  }
-  return images;
-}
-
 TEST(InteropIco, IcotoolExtractsOurIconAndCursorWithTheSamePixels) {
   REQUIRE_ICOTOOL();
   testing::TempDir dir;
   OurIcon icon(47);
   icon.Save(dir / "ours.ico");
-  ExpectPeerSeesOurFrames(icon.Decoded(), IcotoolExtract(dir / "ours.ico", dir / "ico"), "icotool");
+  ExpectPeerSeesOurFrames(icon.Decoded(), testing::IcotoolImages(dir / "ours.ico", dir / "ico"),
+                          "icotool");
 
   OurIcon cursor(47);
   cursor.Save(dir / "ours.cur", 5, 7);
-  ExpectPeerSeesOurFrames(cursor.Decoded(), IcotoolExtract(dir / "ours.cur", dir / "cur"),
+  ExpectPeerSeesOurFrames(cursor.Decoded(), testing::IcotoolImages(dir / "ours.cur", dir / "cur"),
                           "icotool");
   ASSERT_TRUE(
       testing::RunToFile("icotool -l " + testing::ShellQuote(dir / "ours.cur"), dir / "list.txt"));
@@ -212,7 +199,7 @@ TEST(InteropIco, IconsIcotoolCreatesOpenHereWithTheirPixels) {
         EXPECT_EQ(ours->hotspotX, 2);
         EXPECT_EQ(ours->hotspotY, 9);
       }
-      const auto theirs = IcotoolExtract(ico, dir / (ico.filename().string() + "-x"));
+      const auto theirs = testing::IcotoolImages(ico, dir / (ico.filename().string() + "-x"));
       ExpectPeerSeesOurFrames(ours->frames, theirs, "icotool");
       if (s.bits == 32) {
         EXPECT_EQ(VisiblePixels(ours->frames[0].image), VisiblePixels(image));

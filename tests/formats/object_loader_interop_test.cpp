@@ -12,6 +12,7 @@
 #include "format_test_support.h"
 #include "formats/object_loader.h"
 #include "formats/png_codec.h"
+#include "support/icotool_images.h"
 #include "support/peer_decode.h"
 #include "support/peers.h"
 #include "support/wrestool_listing.h"
@@ -49,24 +50,6 @@ std::vector<ListedImage> IcotoolList(const fs::path& file) {
       image.hotspotY = std::stoi(m[5]);
     }
     images.push_back(image);
-  }
-  return images;
-}
-
-// The images icotool extracts from an icon file, as visible pixels in file order. Each is named
-// "<stem>_<index>_<width>x<height>x<bits>.png"; all are extracted at once (asking for one index
-// above 1 fails in icoutils 0.32).
-std::vector<std::vector<Pixel>> IcotoolImages(const fs::path& ico, std::size_t count) {
-  const fs::path dir = ico.parent_path() / (ico.stem().string() + "-images");
-  fs::create_directories(dir);
-  EXPECT_TRUE(fx::RunQuiet("icotool -x -o " + fx::ShellQuote(dir) + " " + fx::ShellQuote(ico)));
-  std::vector<std::vector<Pixel>> images(count);
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    const std::string name = entry.path().filename().string();
-    const std::size_t index = std::stoul(name.substr(ico.stem().string().size() + 1));
-    CDib image;
-    if (index < 1 || index > count || !LoadPng(fx::ReadAll(entry.path()), image).ok()) continue;
-    images[index - 1] = fx::VisiblePixels(image);
   }
   return images;
 }
@@ -248,7 +231,8 @@ TEST_P(InteropLoaderExecutables, EveryGroupOpensWithTheImagesIcoutilsExtract) {
       continue;
     }
     ASSERT_EQ(opened.frames.size(), listed.size());
-    const auto peer = IcotoolImages(extracted, listed.size());
+    const auto peer = fx::IcotoolImages(extracted, dir_ / (extracted.stem().string() + "-images"));
+    ASSERT_EQ(peer.size(), listed.size()) << "icotool extracts every image";
     for (std::size_t k = 0; k < listed.size(); ++k) {
       SCOPED_TRACE("image " + std::to_string(k + 1));
       const LoadedFrame& frame = opened.frames[k];
@@ -260,7 +244,7 @@ TEST_P(InteropLoaderExecutables, EveryGroupOpensWithTheImagesIcoutilsExtract) {
       if (!group.images[k].isPng) {
         EXPECT_EQ(BitsOf(frame.format), listed[k].bits);
       }
-      ExpectSamePixels(fx::VisiblePixels(frame.image), peer[k]);
+      ExpectSamePixels(fx::VisiblePixels(frame.image), fx::VisiblePixels(peer[k]));
     }
   }
 }
