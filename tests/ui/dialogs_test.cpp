@@ -2,9 +2,8 @@
 // animated-cursor properties and the custom size dialog.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
 #include "shell/language_pack.h"
+#include "support/qt_app.h"
 #include "ui/ani_properties_dialog.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/dither_dialog.h"
@@ -14,14 +13,7 @@ namespace {
 
 class DialogTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testing::EnsureApplication(); }
 
   // A 32 x 32 icon whose pixels run through many colours, so that dithering shows.
   void SetUp() override {

@@ -9,7 +9,6 @@
 #include <set>
 
 #include <QAction>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -24,6 +23,7 @@
 #include "shell/commands.h"
 #include "shell/pack_files.h"
 #include "shell/settings_qt_store.h"
+#include "support/qt_app.h"
 #include "ui/edit_area.h"
 #include "ui/frame_list.h"
 
@@ -75,14 +75,7 @@ class ScriptedPrompts : public Prompts {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testing::EnsureApplication(); }
 
   void SetUp() override { Open(); }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -17,20 +16,14 @@
 
 #include "shell/control_ids.h"
 #include "shell/pack_files.h"
+#include "support/qt_app.h"
 
 namespace morvane {
 namespace {
 
 class WidgetTranslation : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);  // lives until the process ends, as an application does
-  }
+  static void SetUpTestSuite() { testing::EnsureApplication(); }
 
   void SetUp() override {
     folder_.WritePack("langs/deutsch.lng", "Deutsch",
