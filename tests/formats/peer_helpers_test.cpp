@@ -37,6 +37,20 @@ TEST(InteropPeerHelpers, FailuresAreReportedAndTheCommandsOwnRedirectionsHold) {
   EXPECT_EQ(ReadText(dir / "out file"), "a b");
 }
 
+TEST(TempDir, EachFolderIsFreshAndItsOwnAndGoesAway) {
+  std::filesystem::path first;
+  {
+    TempDir a;
+    TempDir b;
+    first = a.path();
+    WriteText(a / "kept.txt", "a");
+    EXPECT_NE(a.path(), b.path());
+    EXPECT_TRUE(std::filesystem::exists(a / "kept.txt")) << "making b leaves a alone";
+    EXPECT_TRUE(std::filesystem::is_empty(b.path()));
+  }
+  EXPECT_FALSE(std::filesystem::exists(first));
+}
+
 // An icon whose name needs quoting: every entry in Pillow's and ImageMagick's decode, each
 // call seeing only its own file.
 TEST(InteropPeerHelpers, PeersDecodeEveryImageOfAFileWithAnAwkwardName) {

@@ -12,14 +12,16 @@ namespace morvane::testing {
 class TempDir {
  public:
   TempDir() {
-    // The process id keeps parallel runs of the same test apart.
+    // The process id keeps parallel runs of the same test apart, the serial two folders of one
+    // test.
+    static int serial = 0;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info ? std::string(info->test_suite_name()) + "-" + info->name() : "none";
     for (char& ch : name) {
       if (ch == '/') ch = '_';
     }
     path_ = std::filesystem::temp_directory_path() /
-            ("morvane-" + std::to_string(::getpid()) + "-" + name);
+            ("morvane-" + std::to_string(::getpid()) + "-" + name + "-" + std::to_string(++serial));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
