@@ -1,6 +1,8 @@
 // Reading icon and cursor files. Every entry's offset and length are checked against the data;
 // an entry that does not fit or does not decode is skipped and the others load.
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <optional>
 #include <string>
@@ -13,6 +15,9 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kEntrySize = 16;
+// The pixel bytes all images of one file may hold together. 256 frames of 256 x 256 take 64 MiB;
+// this leaves room for large PNG frames, as the library reader's bound does.
+constexpr std::uint64_t kMaxFilePixelBytes = std::uint64_t{256} << 20;
 
 struct DirectoryEntry {
   int width = 0;  // 0 means 256
@@ -51,17 +56,46 @@ int FrameFormat(IconFileType type, int entryBitCount, const DecodedIconImage& de
   return IsFormat(decoded.bitCount) ? decoded.bitCount : 32;
 }
 
+// The pixel bytes an image block's header announces: the PNG header's size, or the bitmap
+// header's width times half its height. 0 when the header is cut short (decoding then refuses).
+std::uint64_t AnnouncedPixelBytes(Bytes block) {
+  std::uint64_t width = 0;
+  std::uint64_t height = 0;
+  if (block.size() >= 24 && block[1] == 'P' && block[2] == 'N' && block[3] == 'G') {
+    const auto bigEndian = [&](std::size_t at) {
+      return std::uint64_t{block[at]} << 24 | std::uint64_t{block[at + 1]} << 16 |
+             std::uint64_t{block[at + 2]} << 8 | block[at + 3];
+    };
+    width = bigEndian(16);
+    height = bigEndian(20);
+  } else if (const auto w = LoadU32(block, 4), h = LoadU32(block, 8); w && h) {
+    width = static_cast<std::uint64_t>(std::abs(std::int64_t{static_cast<std::int32_t>(*w)}));
+    height = static_cast<std::uint64_t>(std::abs(std::int64_t{static_cast<std::int32_t>(*h)})) / 2;
+  }
+  if (width > kMaxImageBytes || height > kMaxImageBytes) return UINT64_MAX;  // no overflow below
+  return width * height * sizeof(Pixel);
+}
+
 void Skip(IconFileContents& contents, std::size_t index, const Status& why) {
   if (contents.skipped++ == 0) {
     contents.firstSkipReason = why.WithContext("image " + std::to_string(index + 1));
   }
 }
 
-void ReadEntryImage(Bytes data, std::size_t index, IconFileContents& contents) {
+// Entries can share one block, so without a bound on all images together a small file could ask
+// for hundreds of GiB. The bound is checked against the header before decoding and charged with
+// what the decode really holds.
+void ReadEntryImage(Bytes data, std::size_t index, IconFileContents& contents,
+                    std::uint64_t& budget) {
   const DirectoryEntry e = ReadEntry(data, index);
   const std::optional<Bytes> block = SliceOf(data, e.offset, e.length);
   if (!block) {
     Skip(contents, index, {ErrorCode::kTruncated, "offset or length beyond the file's end"});
+    return;
+  }
+  const Status tooLarge(ErrorCode::kTooLarge, "the images together are too large");
+  if (AnnouncedPixelBytes(*block) > budget) {
+    Skip(contents, index, tooLarge);
     return;
   }
   Result<DecodedIconImage> decoded = DecodeIconImage(*block);
@@ -69,6 +103,12 @@ void ReadEntryImage(Bytes data, std::size_t index, IconFileContents& contents) {
     Skip(contents, index, decoded.status());
     return;
   }
+  const std::uint64_t bytes = std::uint64_t{decoded->image.StoredPixelCount()} * sizeof(Pixel);
+  if (bytes > budget) {
+    Skip(contents, index, tooLarge);
+    return;
+  }
+  budget -= bytes;
   IconFrame frame;
   frame.format = FrameFormat(contents.type, e.bitCount, *decoded);
   frame.image = std::move(decoded->image);
@@ -98,9 +138,10 @@ Result<IconFileContents> ReadDirectoryAndImages(Bytes data, int maxFrames) {
     contents.hotspotX = first.planes;
     contents.hotspotY = first.bitCount;
   }
+  std::uint64_t budget = kMaxFilePixelBytes;
   for (std::size_t i = 0; i < entries; ++i) {
     if (static_cast<int>(contents.frames.size()) >= maxFrames) break;
-    ReadEntryImage(data, i, contents);
+    ReadEntryImage(data, i, contents, budget);
   }
   for (std::size_t i = entries; i < count; ++i) {
     Skip(contents, i, {ErrorCode::kTruncated, "directory entry beyond the file's end"});
