@@ -1,9 +1,10 @@
-// ResourceTree and the icon group listing over arbitrary bytes (PE and NE executables): walks
-// every directory entry, reads every item and decodes every listed image.
+// ResourceTree and the executable object listing over arbitrary bytes (PE and NE executables):
+// walks every directory entry, reads every item, and makes the previews and frames of every
+// group as the open dialog does.
 #include <optional>
+#include <vector>
 
-#include "formats/icon_groups.h"
-#include "formats/icon_image.h"
+#include "formats/executable_objects.h"
 #include "formats/resource_tree.h"
 #include "fuzz_support.h"
 
@@ -34,9 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int budget = 4096;
     Walk(tree, 0, budget);
   }
-  const IconGroupList list = ListExecutableGroups(input);
-  for (const IconGroup& group : list.groups) {
-    for (const GroupImage& image : group.images) (void)DecodeIconImage(image.data);
+  const ExecutableObjects objects("fuzz.exe",
+                                  std::vector<std::uint8_t>(input.begin(), input.end()));
+  (void)objects.List();
+  for (int group = 0; group < objects.Count(); ++group) {
+    (void)objects.Previews(group, 0xC0C0C0);
+    (void)objects.Decode(group, ExecutableObjects::kMaxDecodedImages);
   }
   return 0;
 }

@@ -24,10 +24,17 @@ ObjectImageInfo InfoFromDecode(const GroupImage& image, const DecodedIconImage& 
           GroupImageFormat(image.entry.bitCount, decoded.isPng, decoded.bitCount), decoded.isPng};
 }
 
+// An image whose header says it is larger than a frame can never be opened. Decoding it anyway
+// only costs memory and time, and a group may name one huge image hundreds of times.
+bool TooLargeForFrame(const GroupImage& image) {
+  return image.width > IconDocument::kMaxFrameSide || image.height > IconDocument::kMaxFrameSide;
+}
+
 ObjectPreview Preview(const GroupImage& image, Pixel background) {
   ObjectPreview preview{InfoFromHeader(image), false, {}};
+  if (TooLargeForFrame(image)) return preview;
   Result<DecodedIconImage> decoded = DecodeIconImage(image.data);
-  if (decoded.ok()) {
+  if (decoded.ok() && FitsDocumentFrame(decoded->image)) {
     preview.info = InfoFromDecode(image, *decoded);
     preview.preview = MakeDisplayCopy(decoded->image, background);
     preview.readable = preview.preview.IsLive();
@@ -40,6 +47,10 @@ void DecodeInto(const IconGroup& group, int limit, ObjectFrames& result) {
     if (static_cast<int>(result.frames.size()) >= limit) {
       result.cut = true;
       break;
+    }
+    if (TooLargeForFrame(image)) {
+      ++result.skipped;
+      continue;
     }
     Result<DecodedIconImage> decoded = DecodeIconImage(image.data);
     if (!decoded.ok() || !FitsDocumentFrame(decoded->image)) {

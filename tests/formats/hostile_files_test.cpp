@@ -12,6 +12,7 @@
 #include "format_test_support.h"
 #include "formats/ani_codec.h"
 #include "formats/bmp_codec.h"
+#include "formats/executable_objects.h"
 #include "formats/gif_codec.h"
 #include "formats/icl_reader.h"
 #include "formats/ico_codec.h"
@@ -127,12 +128,40 @@ TEST(HostileFiles, IconEntriesSharingOneHugeImageAreBoundedTogether) {
   EXPECT_EQ(read->firstSkipReason.code(), ErrorCode::kTooLarge);
 }
 
+// A group of 256 entries naming one 8200 x 8200 PNG icon: the previews kept a display copy of
+// each, 64 GiB in all. Images larger than a frame are neither previewed nor decoded now.
+TEST(HostileFiles, GroupImagesLargerThanAFrameAreNotDecoded) {
+  const ExecutableObjects objects(
+      "hostile.dll",
+      testing::ReadAll(testing::OwnData("pe/group_naming_one_8200x8200_png_256_times.dll")));
+  ASSERT_EQ(objects.Count(), 1);
+  const std::vector<ObjectPreview> previews = objects.Previews(0, 0);
+  ASSERT_EQ(previews.size(), 256u);
+  EXPECT_EQ(previews[0].info.width, 8200);
+  EXPECT_FALSE(previews[0].readable);
+  const ObjectFrames frames = objects.Decode(0, IconDocument::kMaxFrames);
+  EXPECT_TRUE(frames.frames.empty());
+  EXPECT_EQ(frames.skipped, 256);
+}
+
 TEST(HostileFiles, ExecutablesAndLibrariesFailCleanlyOrList) {
   const Reader listGroups = [](Bytes data) -> Outcome {
     const IconGroupList list = ListExecutableGroups(data);
     for (const IconGroup& group : list.groups) {
       EXPECT_FALSE(group.images.empty());
-      for (const GroupImage& image : group.images) (void)DecodeIconImage(image.data);
+    }
+    const ExecutableObjects objects("hostile.dll",
+                                    std::vector<std::uint8_t>(data.begin(), data.end()));
+    for (int group = 0; group < objects.Count(); ++group) {
+      for (const ObjectPreview& preview : objects.Previews(group, 0)) {
+        if (preview.readable) {
+          EXPECT_TRUE(FitsDocumentFrame(preview.preview));
+        }
+      }
+      for (const ObjectFrames::Frame& frame :
+           objects.Decode(group, IconDocument::kMaxFrames).frames) {
+        EXPECT_TRUE(FitsDocumentFrame(frame.image));
+      }
     }
     IconLibrary library;
     const LibraryReadResult read = ReadLibrary(data, library);
