@@ -18,6 +18,8 @@ namespace {
 constexpr std::size_t kRiffHeaderSize = 12;  // "RIFF", size, form type
 constexpr std::size_t kChunkHeaderSize = 8;  // tag, size
 constexpr std::uint32_t kAnihSize = 36;
+// All frames and steps together hold at most what one icon file may.
+constexpr std::uint64_t kMaxPixelBytes = kMaxIconFilePixelBytes;
 
 struct Chunk {
   std::size_t at = 0;      // offset of the tag
@@ -212,7 +214,9 @@ class FrameBuilder {
   void DecodeStored(std::size_t count, std::size_t stopAfter) {
     std::size_t decoded = 0;
     for (std::size_t i = 0; i < count && decoded < stopAfter; ++i) {
-      Result<IconFileContents> stream = ReadIconFile(layout_.streams[i], 1);
+      // Frames announcing more than is left are refused before decoding: a file of many large
+      // frames would otherwise decode every one of them only to drop it.
+      Result<IconFileContents> stream = ReadIconFile(layout_.streams[i], 1, kMaxPixelBytes - used_);
       if (!stream.ok()) {
         Skip(i, stream.status());
         stored_.emplace_back();
@@ -256,10 +260,10 @@ class FrameBuilder {
   }
 
  private:
-  // Every frame may be as large as one image can be; all of them together may not be larger.
+  // All frames together may not hold more than kMaxPixelBytes.
   bool Afford(const CDib& image) {
     const std::uint64_t bytes = std::uint64_t{image.StoredPixelCount()} * sizeof(Pixel);
-    if (bytes > kMaxImageBytes - used_) return false;
+    if (bytes > kMaxPixelBytes - used_) return false;
     used_ += bytes;
     return true;
   }

@@ -43,10 +43,17 @@ struct IconFileContents {
   Status firstSkipReason;
 };
 
+// The pixel bytes all images of one icon file may hold together. 256 frames of 256 x 256 take
+// 64 MiB; this leaves room for large PNG frames. Entries may share one image block, so without
+// such a bound a small file could ask for hundreds of GiB.
+inline constexpr std::uint64_t kMaxIconFilePixelBytes = std::uint64_t{256} << 20;
+
 // Reads an icon or cursor file. At most maxFrames images are decoded (the room left in the
-// document); entries beyond them are not read. Fails when the header is not that of an icon or
-// cursor file, or when no image decodes.
-Result<IconFileContents> ReadIconFile(Bytes data, int maxFrames = kMaxIconFrames);
+// document); entries beyond them are not read. Images whose header announces more pixel bytes
+// than are left of pixelBudget are skipped as too large without being decoded. Fails when the
+// header is not that of an icon or cursor file, or when no image decodes.
+Result<IconFileContents> ReadIconFile(Bytes data, int maxFrames = kMaxIconFrames,
+                                      std::uint64_t pixelBudget = kMaxIconFilePixelBytes);
 Result<IconFileContents> ReadIconFile(const std::filesystem::path& path,
                                       int maxFrames = kMaxIconFrames);
 

@@ -15,9 +15,6 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kEntrySize = 16;
-// The pixel bytes all images of one file may hold together. 256 frames of 256 x 256 take 64 MiB;
-// this leaves room for large PNG frames, as the library reader's bound does.
-constexpr std::uint64_t kMaxFilePixelBytes = std::uint64_t{256} << 20;
 
 struct DirectoryEntry {
   int width = 0;  // 0 means 256
@@ -82,9 +79,8 @@ void Skip(IconFileContents& contents, std::size_t index, const Status& why) {
   }
 }
 
-// Entries can share one block, so without a bound on all images together a small file could ask
-// for hundreds of GiB. The bound is checked against the header before decoding and charged with
-// what the decode really holds.
+// The budget is checked against the header before decoding and charged with what the decode
+// really holds.
 void ReadEntryImage(Bytes data, std::size_t index, IconFileContents& contents,
                     std::uint64_t& budget) {
   const DirectoryEntry e = ReadEntry(data, index);
@@ -119,7 +115,7 @@ void ReadEntryImage(Bytes data, std::size_t index, IconFileContents& contents,
   contents.frames.push_back(std::move(frame));
 }
 
-Result<IconFileContents> ReadDirectoryAndImages(Bytes data, int maxFrames) {
+Result<IconFileContents> ReadDirectoryAndImages(Bytes data, int maxFrames, std::uint64_t budget) {
   ByteReader r(data);
   const std::uint16_t reserved = r.U16();
   const std::uint16_t type = r.U16();
@@ -138,7 +134,6 @@ Result<IconFileContents> ReadDirectoryAndImages(Bytes data, int maxFrames) {
     contents.hotspotX = first.planes;
     contents.hotspotY = first.bitCount;
   }
-  std::uint64_t budget = kMaxFilePixelBytes;
   for (std::size_t i = 0; i < entries; ++i) {
     if (static_cast<int>(contents.frames.size()) >= maxFrames) break;
     ReadEntryImage(data, i, contents, budget);
@@ -157,9 +152,9 @@ Result<IconFileContents> ReadDirectoryAndImages(Bytes data, int maxFrames) {
 
 }  // namespace
 
-Result<IconFileContents> ReadIconFile(Bytes data, int maxFrames) {
+Result<IconFileContents> ReadIconFile(Bytes data, int maxFrames, std::uint64_t pixelBudget) {
   try {
-    return ReadDirectoryAndImages(data, maxFrames);
+    return ReadDirectoryAndImages(data, maxFrames, pixelBudget);
   } catch (const std::bad_alloc&) {
     return Status(ErrorCode::kOutOfMemory, "Icon file: out of memory");
   }

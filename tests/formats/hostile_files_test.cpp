@@ -128,6 +128,20 @@ TEST(HostileFiles, IconEntriesSharingOneHugeImageAreBoundedTogether) {
   EXPECT_EQ(read->firstSkipReason.code(), ErrorCode::kTooLarge);
 }
 
+// 64 frames, each a 6000 x 6000 PNG cursor (287 KB in all): every frame was decoded, most only to
+// be dropped by the bound on all frames, which took seconds and over 1 GiB. A frame announcing
+// more than is left is now refused before decoding.
+TEST(HostileFiles, AnimatedCursorFramesBeyondTheBoundAreNotDecoded) {
+  const auto read = LoadAniFile(testing::OwnData("ani/frames_6000x6000_64_times.ani"));
+  ASSERT_TRUE(read.ok()) << read.status().message();
+  ASSERT_EQ(read->frames.size(), 1u);
+  EXPECT_EQ(read->frames[0].image.GetWidth(), 6000);
+  EXPECT_EQ(read->skipped, 63);
+  EXPECT_EQ(read->firstSkipReason.code(), ErrorCode::kNoImages);
+  EXPECT_NE(read->firstSkipReason.message().find("too large"), std::string::npos)
+      << read->firstSkipReason.message();
+}
+
 // A group of 256 entries naming one 8200 x 8200 PNG icon: the previews kept a display copy of
 // each, 64 GiB in all. Images larger than a frame are neither previewed nor decoded now.
 TEST(HostileFiles, GroupImagesLargerThanAFrameAreNotDecoded) {
