@@ -72,10 +72,14 @@ class RowOrder {
 // Collects decoded indices into rows and stores each completed row as pixels.
 class RowAssembler final : public GifIndexSink {
  public:
-  RowAssembler(CDib& canvas, const ColorTable& table, int transparent, bool interlaced)
+  // The canvas is created when the first row is complete: an image that stores no row costs
+  // nothing, however large it claims to be, so a small file of many such images cannot make the
+  // reader clear gigabytes.
+  RowAssembler(CDib& canvas, int width, int height, const ColorTable& table, int transparent,
+               bool interlaced)
       : canvas_(canvas),
-        width_(canvas.GetWidth()),
-        height_(canvas.GetHeight()),
+        width_(width),
+        height_(height),
         mask_(IndexMaskFor(table.count)),
         transparent_(transparent),
         colors_(table.colors),
@@ -86,6 +90,10 @@ class RowAssembler final : public GifIndexSink {
     for (const std::uint8_t index : indices) {
       row_[static_cast<std::size_t>(column_++)] = index;
       if (column_ == width_) {
+        if (!canvas_.IsLive() && !canvas_.Create(width_, height_)) {
+          outOfMemory_ = true;
+          return false;
+        }
         StoreRow();
         if (rowsStored_ == height_) return false;
       }
@@ -94,6 +102,7 @@ class RowAssembler final : public GifIndexSink {
   }
 
   int RowsStored() const { return rowsStored_; }
+  bool OutOfMemory() const { return outOfMemory_; }
 
  private:
   void StoreRow() {
@@ -118,6 +127,7 @@ class RowAssembler final : public GifIndexSink {
   std::vector<std::uint8_t> row_;
   int column_ = 0;
   int rowsStored_ = 0;
+  bool outOfMemory_ = false;
 };
 
 struct ImageDescriptor {
@@ -205,12 +215,11 @@ class GifReader {
                                         std::to_string(d.height) + " pixels is too large"};
     }
     CDib canvas;
-    if (!canvas.Create(d.width, d.height)) {
-      return {ErrorCode::kOutOfMemory, "no memory for the GIF image"};
-    }
-    RowAssembler rows(canvas, haveLocal ? local : global_, transparent, (d.packed & 0x40) != 0);
+    RowAssembler rows(canvas, d.width, d.height, haveLocal ? local : global_, transparent,
+                      (d.packed & 0x40) != 0);
     GifLzwDecoder decoder(minCodeSize);
     const GifLzwEnd end = decoder.Run(in_, rows);
+    if (rows.OutOfMemory()) return {ErrorCode::kOutOfMemory, "no memory for the GIF image"};
     if (rows.RowsStored() > 0) {
       image_ = std::move(canvas);
       haveImage_ = true;

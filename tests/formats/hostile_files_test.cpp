@@ -93,6 +93,16 @@ TEST(HostileFiles, PicturesFailCleanlyOrDecode) {
   });
 }
 
+// 255 images of 16000 x 16000 whose data stores no row (4 KB in all): each made the reader
+// create and clear a 1 GiB canvas, two minutes in all. The canvas now waits for the first row.
+TEST(HostileFiles, GifImagesWithoutRowsCostNothing) {
+  CDib image;
+  const Status read =
+      ReadGifFile(testing::OwnData("gif/images_16000x16000_without_rows_255_times.gif"), image);
+  EXPECT_EQ(read.code(), ErrorCode::kTruncated) << read.message();
+  EXPECT_FALSE(image.IsLive());
+}
+
 TEST(HostileFiles, IconsAndIconImagesFailCleanlyOrDecode) {
   RunFolder("icon_image", [](Bytes data) {
     const Result<DecodedIconImage> read = DecodeIconImage(data);
