@@ -17,6 +17,15 @@
 namespace morvane {
 namespace {
 
+// The ancillary chunks the decode has no use for: only the palette and tRNS matter. libpng reads
+// a text chunk by first allocating its whole declared length (up to 2 GiB, whatever the stream
+// holds); chunks it is told to ignore are skipped in small pieces instead.
+constexpr png_byte kIgnoredChunks[] =
+    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0"
+    "iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0"
+    "sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+constexpr int kIgnoredChunkCount = sizeof kIgnoredChunks / 5;
+
 // The bytes libpng reads from, with the capacity every read is checked against.
 struct MemorySource {
   const std::uint8_t* buffer = nullptr;
@@ -208,6 +217,8 @@ void ConvertRows(ReadContext& c) {
 bool ReadGuarded(ReadContext& c) {
   if (setjmp(png_jmpbuf(c.png)) != 0) return false;
   png_set_read_fn(c.png, &c.source, ReadFromMemory);
+  png_set_keep_unknown_chunks(c.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  png_set_keep_unknown_chunks(c.png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks, kIgnoredChunkCount);
   png_set_strip_16(c.png);
   png_read_info(c.png, c.info);
   if (!PrepareImage(c)) return false;
