@@ -1,0 +1,177 @@
+// Mirrors and rotations, and the selection geometry around them.
+#include "effects/transforms.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "effect_test_support.h"
+#include "effects/effect_registry.h"
+#include "effects/effect_target.h"
+
+namespace morvane::testing {
+namespace {
+
+// Every pixel different, some transparent with colour bits, some partly transparent.
+CDib Pattern(int w, int h) {
+  CDib image;
+  EXPECT_TRUE(image.Create(w, h));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const Pixel alpha = (x + y) % 5 == 0 ? 0 : ((x + y) % 5 == 1 ? 0x80 : 0xFF);
+      image.SetPixel(x, y, alpha << 24 | static_cast<Pixel>(x) << 8 | static_cast<Pixel>(y));
+    }
+  }
+  return image;
+}
+
+TEST(RotateExact, QuarterTurnOfANonSquareImage) {
+  CDib image = Pattern(48, 32);
+  const Pixel corner = At(image, 0, 1);  // (0, 0) is transparent in the pattern
+  ASSERT_TRUE(RotateExact(image, 90));
+  ASSERT_EQ(image.GetWidth(), 32);
+  ASSERT_EQ(image.GetHeight(), 48);
+  EXPECT_EQ(At(image, 30, 0), corner);  // (x, y) -> (H - 1 - y, x)
+  CDib ccw = Pattern(48, 32);
+  ASSERT_TRUE(RotateExact(ccw, -90));
+  EXPECT_EQ(At(ccw, 1, 47), corner);  // (x, y) -> (y, W - 1 - x)
+}
+
+TEST(RotateExact, FourTurnsRestoreAllButTransparentColourBits) {
+  const CDib original = Pattern(7, 5);
+  CDib image = Copy(original);
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(RotateExact(image, 90));
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 7; ++x) {
+      const Pixel p = At(original, x, y);
+      EXPECT_EQ(At(image, x, y), IsTransparent(p) ? 0 : p);
+    }
+  }
+  EXPECT_FALSE(RotateExact(image, 45));
+}
+
+TEST(RotateExact, FlipsTogetherEqualAHalfTurnForOpaquePixels) {
+  CDib flipped = Filled(5, 3, 0xFF000000);
+  for (int i = 0; i < 15; ++i) flipped.SetPixel(i % 5, i / 5, 0xFF000000 | static_cast<Pixel>(i));
+  CDib turned = Copy(flipped);
+  FlipHorizontal(flipped);
+  FlipVertical(flipped);
+  ASSERT_TRUE(RotateExact(turned, 180));
+  EXPECT_EQ(PixelsOf(flipped), PixelsOf(turned));
+}
+
+TEST(Flips, KeepTransparentPixelsWhole) {
+  CDib image = Image({{0x00123456, 0xFF000001}, {0x80000002, 0x00654321}});
+  FlipHorizontal(image);
+  EXPECT_EQ(PixelsOf(image), (std::vector<Pixel>{0xFF000001, 0x00123456, 0x00654321, 0x80000002}));
+  FlipVertical(image);
+  EXPECT_EQ(PixelsOf(image), (std::vector<Pixel>{0x00654321, 0x80000002, 0xFF000001, 0x00123456}));
+}
+
+TEST(RotateFree, AngleZeroLeavesPixelsUnchangedWithAndWithoutAntiAliasing) {
+  for (const bool aa : {false, true}) {
+    CDib image = Pattern(6, 4);
+    ASSERT_TRUE(RotateFree(image, {0, aa, 8}));
+    ASSERT_EQ(image.GetWidth(), 6);
+    ASSERT_EQ(image.GetHeight(), 4);
+    const CDib original = Pattern(6, 4);
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        const Pixel p = At(original, x, y);
+        EXPECT_EQ(At(image, x, y), IsTransparent(p) ? 0 : p) << aa << " " << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(RotateFree, ThinSelectionKeepsEveryPixel) {
+  // A 1 x 10 column at 5 degrees: a box truncated toward zero would be 0 pixels wide.
+  CDib image;
+  ASSERT_TRUE(image.Create(1, 10));
+  for (int y = 0; y < 10; ++y) image.SetPixel(0, y, 0xFF000000 | static_cast<Pixel>(y + 1));
+  ASSERT_TRUE(RotateFree(image, {5, false, 8}));
+  ASSERT_GE(image.GetWidth(), 1);
+  std::set<Pixel> seen;
+  for (const Pixel p : PixelsOf(image)) {
+    if (!IsTransparent(p)) seen.insert(p);
+  }
+  EXPECT_EQ(seen.size(), 10u);
+}
+
+TEST(RotateFree, FortyFiveDegreesGrowsTheSquareWithClearCorners) {
+  CDib image = Filled(32, 32, 0xFF3070E0);
+  ASSERT_TRUE(RotateFree(image, {45, false, 8}));
+  // 32 x sqrt 2 = 45.25, rounded outward on both sides of the centre.
+  EXPECT_EQ(image.GetWidth(), 46);
+  EXPECT_EQ(image.GetHeight(), 46);
+  EXPECT_EQ(At(image, 0, 0), 0u);
+  EXPECT_EQ(At(image, 45, 45), 0u);
+  EXPECT_EQ(At(image, 23, 23), 0xFF3070E0u);
+}
+
+TEST(RotateFree, AntiAliasedEdgesStepInSixteenths) {
+  CDib image = Filled(16, 16, 0xFFFFFFFF);
+  ASSERT_TRUE(RotateFree(image, {30, true, 8}));  // J = 4: 4 x 4 blocks
+  std::set<unsigned> allowed;
+  for (unsigned k = 0; k <= 16; ++k) allowed.insert(255 * k / 16);
+  bool partial = false;
+  for (const Pixel p : PixelsOf(image)) {
+    EXPECT_TRUE(allowed.contains(AlphaOf(p))) << AlphaOf(p);
+    partial |= AlphaOf(p) != 0 && AlphaOf(p) != 255;
+  }
+  EXPECT_TRUE(partial);
+}
+
+TEST(RotateFree, AntiAliasingFactorIsBounded) {
+  // Levels 0 and 1 would give a factor of 0; the factor is at least 1 (and at most 8).
+  for (const int level : {0, 1, 1000}) {
+    CDib image = Filled(8, 8, 0xFF102030);
+    ASSERT_TRUE(RotateFree(image, {20, true, level}));
+    EXPECT_GT(image.GetWidth(), 8);
+  }
+}
+
+TEST(BoxShrink, AveragesColourOverVisiblePixelsAndAlphaOverTheBlock) {
+  const CDib source = Image({{0xFFFF0000, 0x00FFFFFF}, {0x800000FF, 0x00000000}});
+  CDib destination;
+  ASSERT_TRUE(destination.Create(1, 1));
+  ASSERT_TRUE(BoxShrinkInto(source, destination));
+  // Alpha (255 + 128) / 4 = 95, red 255 / 2 = 127, blue 255 / 2 = 127.
+  EXPECT_EQ(At(destination, 0, 0), 0x5F7F007Fu);
+  CDib odd;
+  ASSERT_TRUE(odd.Create(3, 1));
+  EXPECT_FALSE(BoxShrinkInto(source, odd));
+}
+
+TEST(SelectionGeometry, QuarterTurnSwapsSidesFromTheOldRectangle) {
+  EXPECT_EQ(QuarterTurnedRect({2, 3, 10, 5}), (Rect{2, 3, 4, 11}));
+  EXPECT_EQ(RecentredRect({0, 0, 32, 32}, 46, 46), (Rect{-7, -7, 39, 39}));
+}
+
+TEST(SelectionGeometry, RotatingAnInPlaceSelectionLiftsAndSwapsIt) {
+  // A 3 x 1 strip at (1, 1) turned clockwise becomes a 1 x 3 strip at the same corner.
+  CDib image = Filled(5, 5, 0xFF000000);
+  image.SetPixel(1, 1, 0xFF0000AA);
+  image.SetPixel(2, 1, 0xFF0000BB);
+  image.SetPixel(3, 1, 0xFF0000CC);
+  const EffectInfo* rotate = FindEffect("rotate-90-cw");
+  ASSERT_NE(rotate, nullptr);
+  ASSERT_TRUE(rotate->run(image, {1, 1, 4, 2}, {}));
+  EXPECT_EQ(At(image, 1, 1), 0xFF0000AAu);
+  EXPECT_EQ(At(image, 1, 2), 0xFF0000BBu);
+  EXPECT_EQ(At(image, 1, 3), 0xFF0000CCu);
+  EXPECT_EQ(At(image, 2, 1), 0u);  // lifted away and left clear
+  EXPECT_EQ(At(image, 3, 1), 0u);
+}
+
+TEST(SelectionGeometry, ResolvesNormalisesAndCutsTheRectangle) {
+  CDib image = Filled(10, 8, 0);
+  EXPECT_EQ(ResolveEffectRect(image, {12, 6, 4, -3}), (Rect{4, 0, 10, 6}));
+  EXPECT_EQ(ResolveEffectRect(image, Rect::Whole()), (Rect{0, 0, 10, 8}));
+  EXPECT_FALSE(ResolveEffectRect(image, {20, 20, 30, 30}).has_value());
+  CDib empty;
+  EXPECT_FALSE(ResolveEffectRect(empty, Rect::Whole()).has_value());
+}
+
+}  // namespace
+}  // namespace morvane::testing
