@@ -66,6 +66,7 @@ const std::vector<std::pair<const char*, Setting>>& Expensive() {
       {"smart-blur", {"threshold 100", {{"dither", {100}}}}},
       {"custom-rotate",
        {"45 anti-aliased level 16", {{"angle", {45}}, {"anti-aliasing-level", {16}}}}},
+      {"custom-rotate", {"45 anti-aliased", {{"angle", {45}}}}},
       {"custom-rotate", {"45 nearest", {{"angle", {45}}, {"anti-aliasing", {0}}}}},
   };
   return settings;

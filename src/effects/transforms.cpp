@@ -197,6 +197,15 @@ bool RotateExact(CDib& image, int angle) {
 bool RotateFree(CDib& image, CustomRotateParams params) {
   params.Clamp();
   if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return false;
+  if (params.angle == 0) {
+    // cos 0 = 1 and sin 0 = 0 exactly: every path samples each pixel onto itself (a
+    // supersampled block holds copies of one pixel), and transparent pixels arrive as 0.
+    for (int y = 0; y < image.GetHeight(); ++y) {
+      Pixel* row = image.Row(y);
+      for (int x = 0; x < image.GetWidth(); ++x) row[x] = IsTransparent(row[x]) ? 0 : row[x];
+    }
+    return true;
+  }
   if (!params.antiAliasing) return RotateNearest(image, params.angle);
   return RotateSupersampled(image, params.angle, std::clamp(params.antiAliasingLevel / 2, 1, 8));
 }

@@ -157,7 +157,7 @@ CDib ReferenceSupersampled(const CDib& source, double angle, int j) {
 }
 
 TEST(RotateFree, AntiAliasedRotationIsEnlargeSampleShrink) {
-  for (const int angle : {-89, -45, -7, 3, 30, 60, 90}) {
+  for (const int angle : {-89, -45, -7, 0, 3, 30, 60, 90}) {
     for (const int level : {3, 6, 8, 16}) {
       const CDib source = Pattern(9, 5);
       CDib image = Copy(source);
