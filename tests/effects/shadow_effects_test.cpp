@@ -27,6 +27,14 @@ TEST(Shadow, OuterShadowLiesUnderTheShiftedSilhouette) {
   EXPECT_EQ(PixelsOf(image), (std::vector<Pixel>{0xFFFF0000, 0xFF000000, 0x00000000}));
 }
 
+TEST(Shadow, UnshiftedSharpShadowShowsOnlyThroughPartialAlpha) {
+  // Default transparency 15: opacity 216. Under alpha 128: t = 216 x 128 / 255 = 108. Red over
+  // that black: alpha 108 + 128 - 54 = 182, red 255 x 128 / 182 = 179.
+  CDib image = Image({{0x80FF0000, 0xFF00FF00, 0x00000000}});
+  ASSERT_TRUE(ApplyShadow(image, Rect::Whole(), Sharp(0, 0, 15)));
+  EXPECT_EQ(PixelsOf(image), (std::vector<Pixel>{0xB6B30000, 0xFF00FF00, 0x00000000}));
+}
+
 TEST(Shadow, FaintShadowOfAVisiblePixelNeverVanishes) {
   // Transparency 99: opacity 2; 2 x 100 / 255 = 0 becomes 1.
   CDib image = Image({{0x64FFFFFF, 0x00000000}});
