@@ -46,9 +46,9 @@ struct EffectRequest {
 
 // Options of the effect itself plus the command's own.
 OptionSpec SpecFor(const EffectInfo& effect) {
-  OptionSpec spec{{"--frame", "--rect", "--group"}, {"--help"}};
-  for (const EffectParam& p : effect.params) spec.valued.insert("--" + std::string(p.cliName));
-  return spec;
+  OptionSpec options{{"--frame", "--rect", "--group"}, {"--help"}};
+  for (const EffectParam& p : effect.params) options.valued.insert("--" + std::string(p.cliName));
+  return options;
 }
 
 std::optional<std::string> ReadRect(const std::string& text, Rect& rect) {
