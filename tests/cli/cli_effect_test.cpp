@@ -136,6 +136,13 @@ TEST_F(CliEffect, RectangleAndFrameLimitTheChange) {
   EXPECT_EQ(Effect({"invert", "--frame", "3", Path(input), out}).status, 2);
 }
 
+TEST_F(CliEffect, RefusesPicturesLargerThanAnIconImage) {
+  const CliRun run = Effect({"aqua", Path(WriteSourcePng(dir_.path(), 300)), Out("big.png")});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("300x300"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(Out("big.png")));
+}
+
 TEST_F(CliEffect, QuarterTurnChangesTheFrameSize) {
   if (!HavePillow()) GTEST_SKIP() << "Pillow missing";
   CDib image;
