@@ -123,8 +123,12 @@ std::optional<Failure> ApplyToInputs(const EffectRequest& r, LoadedInputs& input
   if (r.frame && *r.frame >= doc.Count()) {
     return Failure{kExitInput, Describe(r.input, "holds no frame " + std::to_string(*r.frame))};
   }
+  bool changed = false;
   for (int i = 0; i < doc.Count(); ++i) {
-    if (!r.frame || *r.frame == i) r.effect->run(doc.Frame(i).image, r.rect, r.values);
+    if (!r.frame || *r.frame == i) changed |= r.effect->run(doc.Frame(i).image, r.rect, r.values);
+  }
+  if (!changed && !r.rect.IsWhole()) {
+    return Failure{kExitInput, "--rect lies outside every frame it was to change"};
   }
   return std::nullopt;
 }

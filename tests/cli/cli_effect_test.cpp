@@ -134,6 +134,10 @@ TEST_F(CliEffect, RectangleAndFrameLimitTheChange) {
   }
   EXPECT_GT(raised, 0);  // the half-transparent quarter became opaque
   EXPECT_EQ(Effect({"invert", "--frame", "3", Path(input), out}).status, 2);
+  const CliRun outside = Effect({"invert", "--rect", "64,0,70,8", Path(input), Out("none.png")});
+  EXPECT_EQ(outside.status, 2);
+  EXPECT_NE(outside.err.find("--rect"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(Out("none.png")));
 }
 
 TEST_F(CliEffect, RefusesPicturesLargerThanAnIconImage) {
