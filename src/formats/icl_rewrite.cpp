@@ -107,6 +107,12 @@ Status RewriteImagesInPlace(IconLibrary& library, int group,
 Status RewriteImagesInPlace(IconLibrary& library, int group,
                             std::span<const IconFrameRef> replacements,
                             const IconWriteOptions& options) {
+  // The offsets in the model are those of the file as it was read; in a file changed since, they
+  // would point into other data.
+  if (!library.stamp || StampOf(library.path) != library.stamp) {
+    return {ErrorCode::kChangedOnDisk,
+            library.path.string() + ": the file changed on disk since it was read"};
+  }
   auto file = ReadFileBytes(library.path);
   if (!file.ok()) return file.status();
   auto patches = PlanRewrite(library, group, replacements, file->size(), options);
@@ -114,6 +120,7 @@ Status RewriteImagesInPlace(IconLibrary& library, int group,
   ApplyPatches(library, *patches, *file);
   const Status written = WriteFileAtomic(library.path, *file);
   if (!written.ok()) return written;
+  library.stamp = StampOf(library.path);
   TakeWritten(library, *patches);
   return Status::Ok();
 }
