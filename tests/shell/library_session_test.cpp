@@ -318,7 +318,8 @@ TEST(LibrarySessionInterop, WritesAGroupBackIntoACopyOfARealProgram) {
     for (int x = 0; x < 8; ++x) doc.Frame(target).image.SetPixel(x, y, 0xFFFF0000);
   doc.SetModified(true);
   const std::vector<std::uint8_t> before = fx::ReadAll(copy);
-  ASSERT_TRUE(session.WriteBack(doc, Options()).ok());
+  const Status written = session.WriteBack(doc, Options());
+  ASSERT_TRUE(written.ok()) << written.message();
   const std::vector<std::uint8_t> after = fx::ReadAll(copy);
 
   // Same size, same resource listing, and wrestool extracts the changed image.
