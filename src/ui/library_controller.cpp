@@ -372,8 +372,8 @@ bool LibraryController::CloseLibrary() {
   const bool linked = session_.IsLinked(*context_.document);
   session_.Close();
   if (window_) window_->hide();
-  // The document stays in the editor, no longer part of a library.
-  if (linked) context_.document->SetFileName("");
+  // The document stays in the editor as a new icon, no longer part of a library.
+  if (linked) context_.document->SetFileName("new.ico");
   context_.refresh();
   return true;
 }
