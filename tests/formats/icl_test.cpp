@@ -761,6 +761,26 @@ TEST(InteropIcl, WrestoolListsAndExtractsTheGroupsWeWrite) {
   }
 }
 
+TEST(IclRewrite, ImagesLeftAsTheyWereKeepTheirStoredBytes) {
+  fx::TempDir dir;
+  const auto path = dir / "lib.icl";
+  ASSERT_TRUE(WriteLibrary(MakeLibrary({{0, 16, 16, 32}, {0, 32, 32, 32}}, 1), path).ok());
+  IconLibrary library;
+  ASSERT_EQ(ReadLibrary(path, library).groups, 1);
+  // The second image's stored length is cut so that no new encoding of it could fit: it is
+  // passed over because its pixels did not change, while the first one is rewritten.
+  library.images[1].dataLength = 10;
+  std::vector<CDib> replacements = Flipped(library, 0);
+  ASSERT_TRUE(library.images[1].pixels.CopyTo(replacements[1], CDib::CopyMode::kRecreate));
+  const ByteVector before = fx::ReadAll(path);
+  ASSERT_TRUE(RewriteImagesInPlace(library, 0, Refs(replacements, library, 0)).ok());
+  const ByteVector after = fx::ReadAll(path);
+  const auto second = static_cast<std::size_t>(library.images[1].fileOffset);
+  EXPECT_TRUE(std::equal(before.begin() + static_cast<std::ptrdiff_t>(second), before.end(),
+                         after.begin() + static_cast<std::ptrdiff_t>(second)));
+  EXPECT_NE(before, after);
+}
+
 TEST(IclRewrite, IsRefusedWhenTheFileChangedOnDiskSinceItWasRead) {
   fx::TempDir dir;
   const auto path = dir / "lib.icl";
