@@ -45,7 +45,11 @@ QString QtFilter(std::string_view pairs) {
 LibraryController::LibraryController(EditorContext context, QMainWindow* mainWindow)
     : context_(std::move(context)), mainWindow_(mainWindow) {}
 
-LibraryController::~LibraryController() = default;
+// The window shows the session and calls back into this controller; it goes first, while both
+// still exist.
+LibraryController::~LibraryController() {
+  delete window_;
+}
 
 void LibraryController::RegisterCommands(const CommandRegistrar& registrar) {
   const auto idle = [this] { return !session_.Busy(); };
