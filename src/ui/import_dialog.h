@@ -72,6 +72,8 @@ class ImportDialog : public QDialog {
   void ChooseRegion(Rect selection);
   Rect Selection() const;
   void SetIconSize(int size);
+  // Lists the pictures of a folder as choosing it in the tree does.
+  void ShowFolder(const QString& folder) { ListFolder(folder); }
 
  private:
   QWidget* BuildBrowser(const std::string& folder);

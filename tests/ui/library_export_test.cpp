@@ -9,15 +9,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include "formats/icl_reader.h"
 #include "formats/icl_writer.h"
+#include "formats/picture_file.h"
 #include "shell/commands.h"
 #include "shell/language_pack.h"
 #include "shell/settings_qt_store.h"
 #include "support/files.h"
 #include "support/qt_app.h"
 #include "ui/export_controller.h"
+#include "ui/import_controller.h"
 #include "ui/library_controller.h"
 #include "ui/library_window.h"
 #include "ui/main_window.h"
@@ -174,6 +177,43 @@ TEST_F(LibraryExportTest, SavingTheCurrentImageOverTheOpenDocumentNamesItAndNoKe
       });
   EXPECT_FALSE(window_->Export().SaveCurrentImageCommand());
   EXPECT_EQ(seen, 5);
+}
+
+TEST_F(LibraryExportTest, ImportFromTheMenuBrowsesAFolderAndAddsTheImageAsAFrame) {
+  CDib picture;
+  ASSERT_TRUE(picture.Create(64, 32));
+  picture.Fill(0xFF00AA00);
+  ASSERT_TRUE(SavePictureFile(Temp("green.png"), picture).ok());
+  testing::WriteAll(Temp("notes.txt"), {'x'});
+  const int before = Doc().Count();
+  int listed = -1;
+  window_->Import().SetRunner([&](ImportDialog& dialog) -> std::optional<CDib> {
+    auto* files = dialog.findChild<QTreeWidget*>();
+    if (!files) return std::nullopt;
+    // Browse the folder: only the picture is listed; choosing it loads it.
+    files->clear();
+    dialog.ShowFolder(QString::fromStdString(dir_.path().toStdString()));
+    listed = files->topLevelItemCount();
+    if (listed < 1) return std::nullopt;
+    files->setCurrentItem(files->topLevelItem(0));
+    dialog.SetIconSize(16);
+    dialog.ChooseRegion({0, 0, 64, 32});
+    CDib image;
+    if (!dialog.Preview().CopyTo(image, CDib::CopyMode::kRecreate)) return std::nullopt;
+    return image;
+  });
+  ASSERT_TRUE(window_->RunCommand(command::kImportFromImage));
+  EXPECT_EQ(listed, 1);
+  ASSERT_EQ(Doc().Count(), before + 1);
+  EXPECT_EQ(Doc().Current(), before);
+  const CDib& frame = Doc().Frame(before).image;
+  EXPECT_EQ(frame.GetWidth(), 16);
+  // 64 x 32 into 16 keeps its proportion: rows 4 to 11.
+  EXPECT_EQ(frame.GetPixel(8, 3), 0u);
+  EXPECT_EQ(frame.GetPixel(8, 8) | 0xFF000000, 0xFF00AA00u);
+  EXPECT_TRUE(Doc().IsModified());
+  // The options are stored for the next time.
+  EXPECT_EQ(settings_->read_string("Import from image dialog", "Bilinear level", ""), "0.7");
 }
 
 }  // namespace
