@@ -761,6 +761,37 @@ TEST(InteropIcl, WrestoolListsAndExtractsTheGroupsWeWrite) {
   }
 }
 
+TEST(InteropIcl, WrestoolReadsALibraryWrittenWithTheWiderSectorShift) {
+  if (!fx::HaveWrestool()) GTEST_SKIP() << "wrestool (icoutils) is not installed";
+  fx::TempDir dir;
+  // 33 images of 256 pixels in two groups: beyond what 128-byte sectors address.
+  IconLibrary library = MakeLibrary({}, 2);
+  const LibraryImage big = ShapedImage({0, 256, 256, 32});
+  for (int i = 0; i < 33; ++i) {
+    LibraryImage copy;
+    big.pixels.CopyTo(copy.pixels);
+    copy.width = copy.height = 256;
+    copy.group = i < 30 ? 0 : 1;
+    library.images.push_back(std::move(copy));
+  }
+  const auto path = dir / "large.icl";
+  ASSERT_TRUE(WriteLibrary(library, path).ok());
+  const ByteVector file = fx::ReadAll(path);
+  ASSERT_EQ(U16At(file, 0xC0), 8);
+
+  const std::string listing = fx::CaptureText("wrestool -l " + fx::ShellQuote(path));
+  EXPECT_EQ(CountOccurrences(listing, "--type=14 "), 2) << listing;
+  EXPECT_EQ(CountOccurrences(listing, "--type=3 "), 33) << listing;
+  // The group of the last three images, far beyond 8 MB, comes out whole.
+  const auto ico = dir / "group130.ico";
+  ASSERT_TRUE(fx::RunQuiet("wrestool -x --type=14 --name=130 -o " + fx::ShellQuote(ico) + " " +
+                           fx::ShellQuote(path)));
+  const auto extracted = ReadIconFile(ico);
+  ASSERT_TRUE(extracted.ok()) << extracted.status().message();
+  ASSERT_EQ(extracted->frames.size(), 3u);
+  ExpectSamePixels(big.pixels, extracted->frames[2].image, "last image");
+}
+
 TEST(IclRewrite, ImagesLeftAsTheyWereKeepTheirStoredBytes) {
   fx::TempDir dir;
   const auto path = dir / "lib.icl";
