@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "formats/icl_reader.h"
@@ -145,6 +147,33 @@ TEST_F(LibraryExportTest, AFailedSaveKeepsTheLibraryWhenANewOneWasAskedFor) {
   answers_->answers = {QMessageBox::Yes};
   window_->RunCommand(command::kNewLibrary);
   EXPECT_EQ(Session().Library().groupCount, groups);
+}
+
+TEST_F(LibraryExportTest, ASaveInProgressLocksTheLibraryAndCanBeCancelled) {
+  ASSERT_TRUE(window_->RunCommand(command::kNewLibrary));
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(window_->RunCommand(command::kAddIconToLibrary));
+  bool checked = false;
+  // Runs inside the save, from the events it pumps between images.
+  QTimer::singleShot(0, [&] {
+    checked = true;
+    EXPECT_TRUE(Session().Busy());
+    EXPECT_FALSE(Enabled(command::kAddIconToLibrary));
+    EXPECT_FALSE(Enabled(command::kNewLibrary));
+    EXPECT_FALSE(window_->RunCommand(command::kOpenLibrary));
+    EXPECT_FALSE(window_->Library().CloseLibrary());
+    auto* progress = window_->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    progress->cancel();
+  });
+  answers_->savePaths = {QString::fromStdString(Temp("big.icl").string())};
+  EXPECT_FALSE(window_->RunCommand(command::kSaveLibrary) && fs::exists(Temp("big.icl")));
+  EXPECT_TRUE(checked);
+  EXPECT_FALSE(fs::exists(Temp("big.icl")));
+  EXPECT_TRUE(Session().Library().modified);
+  EXPECT_TRUE(Session().IsNew());
+  EXPECT_TRUE(answers_->errors.empty());  // cancelled, not failed
+  EXPECT_FALSE(Session().Busy());
+  EXPECT_TRUE(Enabled(command::kAddIconToLibrary));
 }
 
 TEST_F(LibraryExportTest, SavingTheCurrentImageOverTheOpenDocumentNamesItAndNoKeepsIt) {
