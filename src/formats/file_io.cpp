@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -36,8 +37,19 @@ std::string_view ErrorCodeName(ErrorCode code) {
       return "library error";
     case ErrorCode::kNoImages:
       return "no images";
+    case ErrorCode::kChangedOnDisk:
+      return "changed on disk";
   }
   return "unknown";
+}
+
+std::optional<FileStamp> StampOf(const std::filesystem::path& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) return std::nullopt;
+  const auto time = std::filesystem::last_write_time(path, error);
+  if (error) return std::nullopt;
+  return FileStamp{size, time};
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -13,6 +14,16 @@ namespace morvane {
 
 // Files larger than this are refused before anything is read: no icon object comes near it.
 inline constexpr std::uint64_t kMaxInputFileBytes = std::uint64_t{1} << 30;
+
+// What tells a file apart from the one read earlier without reading it again: its size and
+// modification time.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::filesystem::file_time_type modified{};
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// Nothing when the file cannot be examined.
+std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 
 Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path,
                                                 std::uint64_t maxBytes = kMaxInputFileBytes);

@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "formats/file_io.h"
 #include "formats/ico_codec.h"
 #include "image/dib.h"
 
@@ -71,6 +73,9 @@ class IconLibrary {
   // True for ICL files, new libraries and after a full write: only then can the library be
   // restructured and saved whole. Other libraries and programs allow rewriting groups in place.
   bool isIcl = true;
+  // The file as it was read or last written; an in-place rewrite is refused once the file on
+  // disk differs from it, so a change made by another program is never overwritten.
+  std::optional<FileStamp> stamp;
 
   // "New library": an unsaved ICL library of one empty group; the caller then writes the
   // editor's document back as group 0.

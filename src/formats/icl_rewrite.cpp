@@ -43,6 +43,22 @@ Result<Patch> EncodeReplacement(const LibraryImage& stored, int index, const Ico
   return patch;
 }
 
+// True when the replacement holds exactly the stored image's pixels: its data stays as stored.
+bool Unchanged(const LibraryImage& stored, const IconFrameRef& frame) {
+  const CDib* image = frame.image;
+  if (image == nullptr || WrittenBitsOf(frame.format) != stored.bits ||
+      image->GetWidth() != stored.pixels.GetWidth() ||
+      image->GetHeight() != stored.pixels.GetHeight()) {
+    return false;
+  }
+  for (int y = 0; y < image->GetHeight(); ++y) {
+    for (int x = 0; x < image->GetWidth(); ++x) {
+      if (image->GetPixel(x, y) != stored.pixels.GetPixel(x, y)) return false;
+    }
+  }
+  return true;
+}
+
 // Checks every replacement and encodes it; nothing is written unless all of them pass.
 Result<std::vector<Patch>> PlanRewrite(const IconLibrary& library, int group,
                                        std::span<const IconFrameRef> replacements,
@@ -56,7 +72,9 @@ Result<std::vector<Patch>> PlanRewrite(const IconLibrary& library, int group,
   std::vector<Patch> patches;
   for (std::size_t j = 0; j < members.size(); ++j) {
     const LibraryImage& stored = library.images[static_cast<std::size_t>(members[j])];
-    if (stored.fileOffset == -1) continue;
+    // An image left as it was keeps its stored bytes: re-encoding it could only change them, and
+    // a PNG stream of a program may not fit its old place once compressed again.
+    if (stored.fileOffset == -1 || Unchanged(stored, replacements[j])) continue;
     Result<Patch> patch = EncodeReplacement(stored, members[j], replacements[j], fileSize, options);
     if (!patch.ok()) return patch.status();
     patches.push_back(std::move(*patch));
@@ -107,6 +125,12 @@ Status RewriteImagesInPlace(IconLibrary& library, int group,
 Status RewriteImagesInPlace(IconLibrary& library, int group,
                             std::span<const IconFrameRef> replacements,
                             const IconWriteOptions& options) {
+  // The offsets in the model are those of the file as it was read; in a file changed since, they
+  // would point into other data.
+  if (!library.stamp || StampOf(library.path) != library.stamp) {
+    return {ErrorCode::kChangedOnDisk,
+            library.path.string() + ": the file changed on disk since it was read"};
+  }
   auto file = ReadFileBytes(library.path);
   if (!file.ok()) return file.status();
   auto patches = PlanRewrite(library, group, replacements, file->size(), options);
@@ -114,6 +138,7 @@ Status RewriteImagesInPlace(IconLibrary& library, int group,
   ApplyPatches(library, *patches, *file);
   const Status written = WriteFileAtomic(library.path, *file);
   if (!written.ok()) return written;
+  library.stamp = StampOf(library.path);
   TakeWritten(library, *patches);
   return Status::Ok();
 }

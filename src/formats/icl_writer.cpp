@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "formats/file_io.h"
@@ -13,8 +14,10 @@
 namespace morvane {
 namespace {
 
-constexpr std::size_t kSectorBytes = 128;
-constexpr std::uint16_t kAlignmentShift = 7;
+// 128-byte sectors address 8 MB through 16-bit sector numbers; a larger library takes the
+// smallest larger shift that addresses it, which every NE reader honours.
+constexpr std::uint16_t kDefaultAlignmentShift = 7;
+constexpr std::uint16_t kMaxAlignmentShift = 15;
 constexpr std::size_t kNeHeaderOffset = 0x80;
 constexpr std::size_t kTypeRecordsOffset = 0xC2;
 constexpr std::size_t kTypeRecordSize = 8;
@@ -31,10 +34,6 @@ constexpr std::size_t kGroupEntrySize = 14;
 constexpr std::uint16_t kMaxSectors = 0xFFFF;
 constexpr int kMaxImageSide = 256;
 
-std::size_t SectorsFor(std::size_t bytes) {
-  return (bytes + kSectorBytes - 1) / kSectorBytes;
-}
-
 bool IsStoredFormat(int bits) {
   return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
 }
@@ -43,22 +42,33 @@ Status TooLarge(const std::string& what) {
   return {ErrorCode::kTooLarge, "Icon library: " + what};
 }
 
+// Why a layout failed because its sector numbers ran out: a larger shift may still fit.
+constexpr std::string_view kOutOfSectors = "beyond the addressable sectors";
+
 // Builds the file in memory. Records are written with the table, data blocks at their sectors;
 // the buffer grows with zeros up to each sector, so gaps stay zero.
 class IclBuilder {
  public:
   IclBuilder(const IconLibrary& library, std::vector<std::uint8_t>& out,
-             const IconWriteOptions& options)
-      : library_(library), out_(out), start_(out.size()), options_(options) {}
+             const IconWriteOptions& options, std::uint16_t shift)
+      : library_(library),
+        out_(out),
+        start_(out.size()),
+        options_(options),
+        shift_(shift),
+        sectorBytes_(std::size_t{1} << shift) {}
+
+  bool OutOfSectors() const { return outOfSectors_; }
 
   Status Build(std::vector<IclPlacement>& placements, const LibraryProgress& progress) {
     const std::size_t records = library_.images.size() + static_cast<std::size_t>(Groups());
     const std::size_t tableEnd = kResourceRecordSize * records + kEmptyTableEnd;
-    residentNames_ = SectorsFor(tableEnd - kNeHeaderOffset) * kSectorBytes;
+    // The data starts at the first sector after the table, where the resident names point.
+    residentNames_ = SectorsFor(tableEnd) * sectorBytes_ - kNeHeaderOffset;
     if (residentNames_ > 0xFFFF) return TooLarge("too many images");
     out_.resize(start_ + tableEnd + 2, 0);  // the table and its terminator
     WriteHeader();
-    sector_ = (residentNames_ + kNeHeaderOffset) / kSectorBytes;
+    sector_ = (residentNames_ + kNeHeaderOffset) / sectorBytes_;
     record_ = kTypeRecordsOffset;
     if (Status groups = WriteGroups(); !groups.ok()) return groups;
     ++sector_;  // one empty sector after the groups
@@ -72,6 +82,15 @@ class IclBuilder {
   }
 
  private:
+  std::size_t SectorsFor(std::size_t bytes) const {
+    return (bytes + sectorBytes_ - 1) / sectorBytes_;
+  }
+
+  Status OutOfRange(const std::string& what) {
+    outOfSectors_ = true;
+    return TooLarge(what + " " + std::string(kOutOfSectors));
+  }
+
   int Groups() const { return library_.groupCount > 0 ? library_.groupCount : 0; }
 
   void Patch16(std::size_t at, std::uint16_t v) { ByteSink(out_).PatchU16(start_ + at, v); }
@@ -86,14 +105,14 @@ class IclBuilder {
     Patch16(0xA6, static_cast<std::uint16_t>(residentNames_));
     out_[start_ + 0xB6] = 2;  // target system: Windows
     Patch16(0xBE, 0x0300);    // expected Windows version 3.0
-    Patch16(0xC0, kAlignmentShift);
+    Patch16(0xC0, shift_);
   }
 
   Status WriteGroups() {
     WriteTypeRecord(record_, kGroupIconType, Groups());
     record_ += kTypeRecordSize;
     for (int g = 0; g < Groups(); ++g, record_ += kResourceRecordSize) {
-      if (sector_ > kMaxSectors) return TooLarge("groups beyond the addressable sectors");
+      if (sector_ > kMaxSectors) return OutOfRange("groups");
       const std::size_t length = WriteGroup(g, sector_);
       WriteRecord(record_, sector_, length, kFirstGroupNumber + g);
       sector_ += length;
@@ -106,14 +125,14 @@ class IclBuilder {
     WriteTypeRecord(record_, kIconType, total);
     record_ += kTypeRecordSize;
     for (int i = 0; i < total; ++i, record_ += kResourceRecordSize) {
-      if (sector_ > kMaxSectors) return TooLarge("images beyond the addressable sectors");
+      if (sector_ > kMaxSectors) return OutOfRange("images");
       const auto index = static_cast<std::size_t>(i);
       Result<IclPlacement> placed = WriteImage(library_.images[index], sector_);
       if (!placed.ok()) {
         return placed.status().WithContext("Icon library: image " + std::to_string(i));
       }
       const std::size_t length = SectorsFor(static_cast<std::size_t>(placed->length));
-      if (length > kMaxSectors) return TooLarge("an image beyond the addressable sectors");
+      if (length > kMaxSectors) return OutOfRange("an image");
       WriteRecord(record_, sector_, length, i + 1);
       PatchSizeField(index, static_cast<std::uint32_t>(placed->length));
       sector_ += length;
@@ -143,7 +162,7 @@ class IclBuilder {
 
   // Moves the end of the buffer to the start of a sector, filling with zeros.
   void PadTo(std::size_t sector) {
-    const std::size_t at = start_ + sector * kSectorBytes;
+    const std::size_t at = start_ + sector * sectorBytes_;
     if (out_.size() < at) out_.resize(at, 0);
   }
 
@@ -169,7 +188,7 @@ class IclBuilder {
       sink.U16(static_cast<std::uint16_t>(i + 1));
     }
     const std::size_t sectors = SectorsFor(kGroupHeaderSize + kGroupEntrySize * members.size());
-    sink.Zeros(sectors * kSectorBytes - sink.Written());
+    sink.Zeros(sectors * sectorBytes_ - sink.Written());
     return sectors;
   }
 
@@ -190,6 +209,9 @@ class IclBuilder {
   std::vector<std::uint8_t>& out_;
   const std::size_t start_;
   const IconWriteOptions& options_;
+  const std::uint16_t shift_;
+  const std::size_t sectorBytes_;
+  bool outOfSectors_ = false;
   std::size_t residentNames_ = 0;
   std::size_t sector_ = 0;  // the next free sector
   std::size_t record_ = 0;  // file offset of the next type or resource record
@@ -213,7 +235,13 @@ Status WriteIcl(const IconLibrary& library, std::vector<std::uint8_t>& out,
   std::vector<IclPlacement> placed;
   Status status;
   try {
-    status = IclBuilder(library, out, options).Build(placed, progress);
+    for (std::uint16_t shift = kDefaultAlignmentShift; shift <= kMaxAlignmentShift; ++shift) {
+      placed.clear();
+      out.resize(start);
+      IclBuilder builder(library, out, options, shift);
+      status = builder.Build(placed, progress);
+      if (status.ok() || !builder.OutOfSectors()) break;
+    }
   } catch (const std::bad_alloc&) {
     status = {ErrorCode::kOutOfMemory, "Icon library: out of memory"};
   }
@@ -242,6 +270,7 @@ Status SaveLibrary(IconLibrary& library, const std::filesystem::path& path,
   library.path = path;
   library.modified = false;
   library.isIcl = true;
+  library.stamp = StampOf(path);
   for (std::size_t i = 0; i < library.images.size(); ++i) {
     library.images[i].fileOffset = placements[i].offset;
     library.images[i].dataLength = placements[i].length;

@@ -267,4 +267,27 @@ IconGroupList ListExecutableGroups(Bytes file) {
   return list;
 }
 
+std::vector<IconResource> ListIconResources(Bytes file, bool fromNe) {
+  std::vector<IconResource> out;
+  if (fromNe) {
+    NeResources ne;
+    if (!ne.Open(file)) return out;
+    for (const NeResource& r : ne.Resources()) {
+      if (r.type == ResourceName::Number(kResourceIcon) && r.name.isNumber) {
+        out.push_back({r.name.number, ne.Data(r)});
+      }
+    }
+    return out;
+  }
+  ResourceTree root;
+  if (!root.Open(file)) return out;
+  const auto dir = root.FindDirectory(kResourceIcon);
+  if (!dir) return out;
+  for (auto item = dir->NextEntry(std::nullopt); item; item = dir->NextEntry(item)) {
+    if (item->name.isNumber) out.push_back({item->name.number, dir->ItemData(*item)});
+    if (out.size() >= kMaxGroupEntries) break;
+  }
+  return out;
+}
+
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "formats/byte_reader.h"
@@ -65,5 +66,16 @@ IconGroupList ListIconGroups(const ResourceTree& root);
 IconGroupList ListIconGroups(const NeResources& ne);
 // PE first; when that finds no group, the file is tried as an NE file.
 IconGroupList ListExecutableGroups(Bytes file);
+
+// One icon resource (an image, not a group) as its record lists it.
+struct IconResource {
+  std::uint16_t id = 0;
+  std::optional<Bytes> data;  // nothing when the record points outside the file
+};
+
+// The numbered icon resources of the file in record order: the order an icon library keeps its
+// images in, independent of the groups that name them. fromNe picks the table to read, as
+// ListExecutableGroups reported it.
+std::vector<IconResource> ListIconResources(Bytes file, bool fromNe);
 
 }  // namespace morvane

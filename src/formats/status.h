@@ -11,15 +11,16 @@ namespace morvane {
 
 enum class ErrorCode {
   kNone = 0,
-  kCannotOpen,   // the file could not be opened or read
-  kCannotWrite,  // the file could not be written or replaced
-  kTruncated,    // the data ends before a structure it announces
-  kBadFormat,    // the data is not of the expected kind, or contradicts itself
-  kUnsupported,  // a valid variant this program does not read (compression, depth...)
-  kTooLarge,     // larger than any image the program will allocate
-  kOutOfMemory,  // a buffer could not be allocated
-  kLibrary,      // an image library reported an error (the message holds its text)
-  kNoImages,     // the object holds nothing that could be read
+  kCannotOpen,     // the file could not be opened or read
+  kCannotWrite,    // the file could not be written or replaced
+  kTruncated,      // the data ends before a structure it announces
+  kBadFormat,      // the data is not of the expected kind, or contradicts itself
+  kUnsupported,    // a valid variant this program does not read (compression, depth...)
+  kTooLarge,       // larger than any image the program will allocate
+  kOutOfMemory,    // a buffer could not be allocated
+  kLibrary,        // an image library reported an error (the message holds its text)
+  kNoImages,       // the object holds nothing that could be read
+  kChangedOnDisk,  // the file is no longer the one that was read
 };
 
 std::string_view ErrorCodeName(ErrorCode code);

@@ -27,6 +27,10 @@ inline constexpr int kSaveObject = 32884;
 inline constexpr int kSaveObjectAs = 33077;
 inline constexpr int kSaveCurrentImage = 32885;
 inline constexpr int kSaveImageList = 32886;
+// The folder exports have no number of old; these follow the language entries' range.
+inline constexpr int kExportPng = 33400;
+inline constexpr int kExportGif = 33401;
+inline constexpr int kExportPngGif = 33402;
 inline constexpr int kSaveLibrary = 32925;
 inline constexpr int kSaveAsIclLibrary = 32926;
 inline constexpr int kInstallPlugin = 33045;

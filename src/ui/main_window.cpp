@@ -19,7 +19,10 @@
 #include "shell/language_pack_menu.h"
 #include "shell/zoom.h"
 #include "ui/edit_area.h"
+#include "ui/export_controller.h"
 #include "ui/frame_list.h"
+#include "ui/import_controller.h"
+#include "ui/library_controller.h"
 
 namespace morvane {
 namespace {
@@ -297,7 +300,8 @@ QString MainWindow::FormatButtonText() const {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   StopAniPreview();
-  if (!AskToDiscard()) {
+  // The library is asked about first; a group it took back needs no question of its own.
+  if (!library_->ConfirmExit() || (!library_->Session().IsLinked(document_) && !AskToDiscard())) {
     event->ignore();
     return;
   }

@@ -34,7 +34,11 @@ class QToolButton;
 namespace morvane {
 
 class EditArea;
+class ExportController;
 class FrameList;
+class ImportController;
+class LibraryController;
+struct EditorContext;
 
 class MainWindow : public QMainWindow, private DocumentObserver {
   Q_OBJECT
@@ -74,6 +78,10 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void UpdateCommands();
   // Re-fills the history popups from the lists.
   void RefreshHistoryMenus() { FillAllHistoryMenus(); }
+  // The command groups with logic of their own (tests reach their dialogs through them).
+  ImportController& Import() { return *import_; }
+  ExportController& Export() { return *export_; }
+  LibraryController& Library() { return *library_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -110,6 +118,9 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void RegisterObjectCommands();
   void RegisterImageCommands();
   void RegisterViewCommands();
+  // Builds the import, export and library controllers and registers their commands.
+  void RegisterControllerCommands();
+  EditorContext MakeContext();
   void Register(int id, std::function<void()> run, std::function<bool()> enabled = {},
                 std::function<bool()> checked = {});
   void BuildMenus();
@@ -177,6 +188,10 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QSpinBox* rateBox_ = nullptr;
   QAction* rateAction_ = nullptr;
   QLabel* status_[3] = {nullptr, nullptr, nullptr};
+
+  std::unique_ptr<ImportController> import_;
+  std::unique_ptr<ExportController> export_;
+  std::unique_ptr<LibraryController> library_;
 
   QTimer aniTimer_;
   int aniFrame_ = -1;  // the frame the preview shows; -1 while it does not run

@@ -12,6 +12,9 @@
 #include "formats/picture_file.h"
 #include "shell/control_ids.h"
 #include "shell/file_filters.h"
+#include "ui/export_controller.h"
+#include "ui/import_controller.h"
+#include "ui/library_controller.h"
 #include "ui/main_window.h"
 
 namespace morvane {
@@ -38,6 +41,8 @@ void MainWindow::RegisterFileCommands() {
 }
 
 bool MainWindow::AskToDiscard() {
+  // An icon of the open library goes back into the library, not into a file of its own.
+  if (library_->Session().IsLinked(document_)) return library_->ConfirmLeaveGroup();
   if (!document_.IsModified()) return true;
   const QMessageBox::StandardButton answer =
       prompts_->Ask(this, Message("save_icon", "Icon have been modified. Save file?"),
@@ -49,6 +54,7 @@ bool MainWindow::AskToDiscard() {
 void MainWindow::NewDocument(DocumentKind kind) {
   if (!AskToDiscard()) return;
   document_.New(kind);
+  library_->DocumentReplaced();
   RefreshAll();
 }
 
@@ -78,15 +84,12 @@ bool MainWindow::ApplyOutcome(OpenOutcome& outcome) {
       if (outcome.message) ShowLoaderMessage(*outcome.message);
       return false;
     case OpenAction::kImportPicture:
-      prompts_->ShowInfo(this,
-                         Message("big_picture",
-                                 "This picture is larger than 256 x 256 pixels. It can become icon "
-                                 "images through \"Import from image ...\" only."));
-      return false;
+      return import_->FromPicture(outcome);
     case OpenAction::kChooseObject:
       return ChooseExecutableObject(outcome);
     case OpenAction::kFrames: {
       StopAniPreview();
+      if (!outcome.append) library_->DocumentReplaced();
       const ApplyResult result = ApplyOpenOutcome(outcome, document_);
       if (result.added == 0 && outcome.message) ShowLoaderMessage(*outcome.message);
       state_.lastWorkingFolder = FolderOf(outcome.path.string());
@@ -124,11 +127,37 @@ void MainWindow::ShowLoaderMessage(const LoaderMessage& message) {
 }
 
 void MainWindow::OpenLibraryPath(const std::string& path) {
-  libraries_.add(path);
-  FillAllHistoryMenus();
-  prompts_->ShowInfo(this, Message("no_library_manager",
-                                   "Icon libraries (.icl) open in the library manager, which "
-                                   "this version does not include yet."));
+  library_->OpenPath(path);
+}
+
+EditorContext MainWindow::MakeContext() {
+  EditorContext context;
+  context.window = this;
+  context.document = &document_;
+  context.settings = &settings_;
+  context.pack = &pack_;
+  context.state = &state_;
+  context.libraries = &libraries_;
+  context.prompts = [this]() -> Prompts& { return *prompts_; };
+  context.saveDocument = [this] { return SaveObject(); };
+  context.refresh = [this] { RefreshAll(); };
+  context.refreshHistories = [this] { FillAllHistoryMenus(); };
+  context.documentReplaced = [this] { library_->DocumentReplaced(); };
+  return context;
+}
+
+void MainWindow::RegisterControllerCommands() {
+  const CommandRegistrar registrar = [this](int id, std::function<void()> run,
+                                            std::function<bool()> enabled,
+                                            std::function<bool()> checked) {
+    Register(id, std::move(run), std::move(enabled), std::move(checked));
+  };
+  import_ = std::make_unique<ImportController>(MakeContext());
+  export_ = std::make_unique<ExportController>(MakeContext());
+  library_ = std::make_unique<LibraryController>(MakeContext(), this);
+  import_->RegisterCommands(registrar);
+  export_->RegisterCommands(registrar);
+  library_->RegisterCommands(registrar);
 }
 
 std::string MainWindow::KindExtension() const {

@@ -9,6 +9,7 @@
 #include "shell/control_ids.h"
 #include "shell/language_pack_menu.h"
 #include "ui/history_icons.h"
+#include "ui/library_controller.h"
 #include "ui/main_window.h"
 #include "ui/widget_translation.h"
 
@@ -44,6 +45,7 @@ void MainWindow::RegisterCommands() {
   RegisterObjectCommands();
   RegisterImageCommands();
   RegisterViewCommands();
+  RegisterControllerCommands();
 }
 
 void MainWindow::BuildMenus() {
@@ -138,8 +140,7 @@ void MainWindow::FillHistoryMenu(QMenu* menu, int firstCommand) {
                           : firstCommand == history_command::kExecutables ? executables_
                           : firstCommand == history_command::kImages      ? images_
                                                                           : libraries_;
-    // Libraries open in the library manager, which is not part of this window yet.
-    const bool openable = firstCommand != history_command::kLibraries;
+    const bool openable = true;
     for (const HistoryItem& item : BuildHistoryItems(list, firstCommand, source.texts(), pack_)) {
       if (item.kind == HistoryItemKind::kOther) {
         auto* other = new QMenu(Q(item.text), menu);
@@ -161,6 +162,7 @@ void MainWindow::FillHistoryMenu(QMenu* menu, int firstCommand) {
 
 void MainWindow::FillAllHistoryMenus() {
   for (auto& [first, menu] : historyMenus_) FillHistoryMenu(menu, first);
+  if (library_) library_->RefreshHistory();
 }
 
 void MainWindow::OnActionTriggered(QAction* action) {
@@ -190,10 +192,15 @@ void MainWindow::RunHistoryCommand(int commandId) {
                   : first == history_command::kCursors     ? &cursors_
                   : first == history_command::kExecutables ? &executables_
                   : first == history_command::kImages      ? &images_
+                  : first == history_command::kLibraries   ? &libraries_
                                                            : nullptr;
   if (!list || index >= list->size()) return;
   // A copy: opening re-orders the list.
   const std::string path = list->entries()[static_cast<std::size_t>(index)];
+  if (list == &libraries_) {
+    library_->OpenPath(path);
+    return;
+  }
   OpenPath(path);
 }
 

@@ -139,20 +139,21 @@ TEST(CliFailure, UnwritableOutputExitsThree) {
   EXPECT_EQ(extract.status, 3);
 }
 
-// An output that cannot be produced (an icon library is limited to 16-bit sector offsets, about
-// 8 MB of images) leaves the existing file as it was and no temporary file beside it.
+// An output that cannot be produced (an icon library's resource table ends within 64 KB, so it
+// lists at most about 5,440 groups and images) leaves the existing file as it was and no
+// temporary file beside it.
 TEST(CliFailure, FailedWriteLeavesExistingFileUntouched) {
   TempDir dir;
   const std::string src = Path(WriteSourcePng(dir.path()));
-  const std::filesystem::path big = dir.path() / "big.ico";
+  const std::filesystem::path small = dir.path() / "small.ico";
   ASSERT_EQ(
-      RunCli({"convert", src, Path(big), "--sizes", "256,255,254,253,252,251,250,249"}, dir.path())
-          .status,
+      RunCli({"convert", src, Path(small), "--sizes", "16,15,14,13,12,11,10,9"}, dir.path()).status,
       0);
   const std::filesystem::path out = dir.path() / "lib.icl";
   WriteAll(out, {7, 7, 7});
+  // 610 groups of 8 images: 5,490 resource records.
   std::vector<std::string> args{"convert"};
-  for (int i = 0; i < 6; ++i) args.push_back(Path(big));
+  for (int i = 0; i < 610; ++i) args.push_back(Path(small));
   args.push_back(Path(out));
   const CliRun run = RunCli(args, dir.path());
   EXPECT_EQ(run.status, 3) << run.err;

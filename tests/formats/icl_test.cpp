@@ -265,8 +265,9 @@ TEST(IclWriter, GroupBlocksTakeWholeSectorsAndOddImagesAreListedAsTheyAre) {
   ExpectSameLibraries(library, read);
 }
 
-TEST(IclWriter, RefusesALibraryBeyondTheSixteenBitSectorOffsets) {
-  // Each 256 x 256 bitmap takes 2113 sectors; the 33rd would start beyond sector 65535.
+TEST(IclWriter, ALibraryBeyondEightMegabytesTakesTheSmallestShiftThatAddressesIt) {
+  // Each 256 x 256 bitmap takes 2113 sectors of 128 bytes; the 33rd would start beyond sector
+  // 65535, so the library is written in 256-byte sectors (shift 8), and read back whole.
   IconLibrary library = MakeLibrary({}, 1);
   LibraryImage big = ShapedImage({0, 256, 256, 32});
   for (int i = 0; i < 33; ++i) {
@@ -275,12 +276,20 @@ TEST(IclWriter, RefusesALibraryBeyondTheSixteenBitSectorOffsets) {
     copy.width = copy.height = 256;
     library.images.push_back(std::move(copy));
   }
-  ByteVector out = {1, 2, 3};
-  const Status status = WriteIcl(library, out);
-  EXPECT_EQ(status.code(), ErrorCode::kTooLarge);
-  EXPECT_EQ(out, (ByteVector{1, 2, 3}));
+  const ByteVector large = Written(library);
+  EXPECT_EQ(U16At(large, 0xC0), 8);
+  // The data starts at the first 256-byte sector after the table, where the resident names are.
+  const std::size_t table = 12 * 34 + 210;
+  EXPECT_EQ(U16At(large, 0xA6), (table + 255) / 256 * 256 - 128);
+  EXPECT_EQ(U16At(large, 0xCA), (table + 255) / 256);
+  IconLibrary read;
+  ASSERT_EQ(ReadLibrary(large, read).groups, 1);
+  ASSERT_EQ(read.images.size(), 33u);
+  ExpectSamePixels(big.pixels, read.images[32].pixels, "last image");
+
+  // One image fewer fits 128-byte sectors, and today's layout stays.
   library.images.pop_back();
-  EXPECT_TRUE(WriteIcl(library, out).ok());
+  EXPECT_EQ(U16At(Written(library), 0xC0), 7);
 }
 
 TEST(IclWriter, AFailedOrCancelledWriteLeavesTheExistingFileAlone) {
@@ -417,9 +426,38 @@ TEST(IclReader, OneImageListedOverAndOverStopsAtThePixelBudget) {
   resources.push_back({kResourceIcon, 1, "", fx::IconImageBlock(32, 32, 4)});
   IconLibrary library;
   const LibraryReadResult result = ReadLibrary(fx::BuildNe(resources).bytes, library, 400 << 10);
-  EXPECT_EQ(library.images.size(), 100u);
-  EXPECT_EQ(result.skippedImages, 8000 - 100);
+  // The one icon record is decoded once and belongs to the first group naming it; the other
+  // groups are left without images.
+  EXPECT_EQ(library.images.size(), 1u);
   EXPECT_EQ(result.groups, 1);
+  EXPECT_EQ(result.skippedGroups, 39);
+}
+
+TEST(IclReader, ImagesComeInRecordOrderOnceEachAndUnnamedOnesAreKept) {
+  // Records 1..4: group 129 names 3 and 1, group 130 names 2, group 131 names 2 again; no
+  // group names 4.
+  std::vector<fx::NeFixtureResource> resources = {
+      {kResourceIconGroup, 129, "", fx::GroupData(false, {{32, 32, 4, 3}, {16, 16, 4, 1}})},
+      {kResourceIconGroup, 130, "", fx::GroupData(false, {{24, 24, 4, 2}})},
+      {kResourceIconGroup, 131, "", fx::GroupData(false, {{24, 24, 4, 2}})},
+      {kResourceIcon, 1, "", fx::IconImageBlock(16, 16, 4)},
+      {kResourceIcon, 2, "", fx::IconImageBlock(24, 24, 4)},
+      {kResourceIcon, 3, "", fx::IconImageBlock(32, 32, 4)},
+      {kResourceIcon, 4, "", fx::IconImageBlock(48, 48, 4)},
+  };
+  IconLibrary library;
+  const LibraryReadResult result = ReadLibrary(fx::BuildNe(resources).bytes, library);
+  ASSERT_EQ(library.images.size(), 4u);
+  const int widths[] = {16, 24, 32, 48};
+  const int groups[] = {0, 1, 0, 2};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(library.images[i].width, widths[i]) << i;
+    EXPECT_EQ(library.images[i].group, groups[i]) << i;
+  }
+  EXPECT_EQ(library.groupCount, 3);
+  EXPECT_EQ(result.groups, 3);
+  EXPECT_EQ(result.skippedGroups, 1);  // group 131: its only image belongs to 130
+  EXPECT_EQ(library.GroupImages(0), (std::vector<int>{0, 2}));
 }
 
 TEST(IclReader, SurvivesEveryBitFlipAndTruncation) {
@@ -721,6 +759,83 @@ TEST(InteropIcl, WrestoolListsAndExtractsTheGroupsWeWrite) {
                        "group " + name + " image " + std::to_string(j));
     }
   }
+}
+
+TEST(InteropIcl, WrestoolReadsALibraryWrittenWithTheWiderSectorShift) {
+  if (!fx::HaveWrestool()) GTEST_SKIP() << "wrestool (icoutils) is not installed";
+  fx::TempDir dir;
+  // 33 images of 256 pixels in two groups: beyond what 128-byte sectors address.
+  IconLibrary library = MakeLibrary({}, 2);
+  const LibraryImage big = ShapedImage({0, 256, 256, 32});
+  for (int i = 0; i < 33; ++i) {
+    LibraryImage copy;
+    big.pixels.CopyTo(copy.pixels);
+    copy.width = copy.height = 256;
+    copy.group = i < 30 ? 0 : 1;
+    library.images.push_back(std::move(copy));
+  }
+  const auto path = dir / "large.icl";
+  ASSERT_TRUE(WriteLibrary(library, path).ok());
+  const ByteVector file = fx::ReadAll(path);
+  ASSERT_EQ(U16At(file, 0xC0), 8);
+
+  const std::string listing = fx::CaptureText("wrestool -l " + fx::ShellQuote(path));
+  EXPECT_EQ(CountOccurrences(listing, "--type=14 "), 2) << listing;
+  EXPECT_EQ(CountOccurrences(listing, "--type=3 "), 33) << listing;
+  // The group of the last three images, far beyond 8 MB, comes out whole.
+  const auto ico = dir / "group130.ico";
+  ASSERT_TRUE(fx::RunQuiet("wrestool -x --type=14 --name=130 -o " + fx::ShellQuote(ico) + " " +
+                           fx::ShellQuote(path)));
+  const auto extracted = ReadIconFile(ico);
+  ASSERT_TRUE(extracted.ok()) << extracted.status().message();
+  ASSERT_EQ(extracted->frames.size(), 3u);
+  ExpectSamePixels(big.pixels, extracted->frames[2].image, "last image");
+}
+
+TEST(IclRewrite, ImagesLeftAsTheyWereKeepTheirStoredBytes) {
+  fx::TempDir dir;
+  const auto path = dir / "lib.icl";
+  ASSERT_TRUE(WriteLibrary(MakeLibrary({{0, 16, 16, 32}, {0, 32, 32, 32}}, 1), path).ok());
+  IconLibrary library;
+  ASSERT_EQ(ReadLibrary(path, library).groups, 1);
+  // The second image's stored length is cut so that no new encoding of it could fit: it is
+  // passed over because its pixels did not change, while the first one is rewritten.
+  library.images[1].dataLength = 10;
+  std::vector<CDib> replacements = Flipped(library, 0);
+  ASSERT_TRUE(library.images[1].pixels.CopyTo(replacements[1], CDib::CopyMode::kRecreate));
+  const ByteVector before = fx::ReadAll(path);
+  ASSERT_TRUE(RewriteImagesInPlace(library, 0, Refs(replacements, library, 0)).ok());
+  const ByteVector after = fx::ReadAll(path);
+  const auto second = static_cast<std::size_t>(library.images[1].fileOffset);
+  EXPECT_TRUE(std::equal(before.begin() + static_cast<std::ptrdiff_t>(second), before.end(),
+                         after.begin() + static_cast<std::ptrdiff_t>(second)));
+  EXPECT_NE(before, after);
+}
+
+TEST(IclRewrite, IsRefusedWhenTheFileChangedOnDiskSinceItWasRead) {
+  fx::TempDir dir;
+  const auto path = dir / "lib.icl";
+  ASSERT_TRUE(WriteLibrary(MakeLibrary({{0, 16, 16, 32}, {1, 16, 16, 8}}, 2), path).ok());
+  IconLibrary library;
+  ASSERT_EQ(ReadLibrary(path, library).groups, 2);
+  const std::vector<CDib> flipped = Flipped(library, 0);
+
+  // Another program appends to the file: the offsets read may no longer be right.
+  ByteVector changed = fx::ReadAll(path);
+  changed.push_back(0);
+  fx::WriteAll(path, changed);
+  EXPECT_EQ(RewriteImagesInPlace(library, 0, Refs(flipped, library, 0)).code(),
+            ErrorCode::kChangedOnDisk);
+  EXPECT_EQ(fx::ReadAll(path), changed);
+
+  // Read again, the rewrite goes through, and the next one still matches the new stamp.
+  ASSERT_EQ(ReadLibrary(path, library).groups, 2);
+  EXPECT_TRUE(RewriteImagesInPlace(library, 0, Refs(flipped, library, 0)).ok());
+  EXPECT_TRUE(RewriteImagesInPlace(library, 0, Refs(flipped, library, 0)).ok());
+
+  library.stamp.reset();  // a library never read from this file
+  EXPECT_EQ(RewriteImagesInPlace(library, 0, Refs(flipped, library, 0)).code(),
+            ErrorCode::kChangedOnDisk);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "formats/icl_writer.h"
 #include "formats/ico_codec.h"
 #include "formats/picture_file.h"
 #include "shell/commands.h"
@@ -26,6 +27,7 @@
 #include "support/qt_app.h"
 #include "ui/edit_area.h"
 #include "ui/frame_list.h"
+#include "ui/import_controller.h"
 
 #include <QSpinBox>
 
@@ -450,15 +452,37 @@ TEST_F(MainWindowTest, AProgramsIconGroupIsChosenInTheObjectDialog) {
   EXPECT_EQ(Doc().FileName(), name);
 }
 
-TEST_F(MainWindowTest, APictureLargerThan256PixelsIsRefusedWithAMessage) {
+TEST_F(MainWindowTest, APictureLargerThan256PixelsGoesToTheImportDialog) {
   CDib big;
   ASSERT_TRUE(big.Create(300, 200));
+  big.Fill(0xFF2040FF);
   const fs::path path = Temp("big.png");
   ASSERT_TRUE(SavePictureFile(path, big).ok());
+  // Cancelled, the document stays as it was.
+  window_->Import().SetRunner([](ImportDialog&) { return std::optional<CDib>(); });
   EXPECT_FALSE(window_->OpenPath(path.string()));
-  ASSERT_EQ(prompts_->infos.size(), 1u);
-  EXPECT_TRUE(prompts_->infos[0].contains("256"));
   EXPECT_EQ(Doc().Count(), 1);
+  EXPECT_FALSE(Doc().IsModified());
+
+  Rect chosen;
+  window_->Import().SetRunner([&](ImportDialog& dialog) -> std::optional<CDib> {
+    dialog.SetIconSize(48);
+    dialog.ChooseRegion({10, 20, 110, 70});
+    chosen = dialog.Selection();
+    CDib image;
+    if (!dialog.Preview().CopyTo(image, CDib::CopyMode::kRecreate)) return std::nullopt;
+    return image;
+  });
+  EXPECT_TRUE(window_->OpenPath(path.string()));
+  EXPECT_EQ(chosen, (Rect{10, 20, 110, 70}));
+  ASSERT_EQ(Doc().Count(), 1);
+  EXPECT_EQ(SizesAndFormats(), (std::vector<std::pair<int, int>>{{48, 32}}));
+  // 100 x 50 into 48: rows 12 to 35 hold the picture, the rest stays transparent.
+  EXPECT_EQ(Doc().Frame(0).image.GetPixel(24, 11), 0u);
+  EXPECT_EQ(Doc().Frame(0).image.GetPixel(24, 12), 0xFF2040FFu);
+  EXPECT_EQ(Doc().Frame(0).image.GetPixel(24, 36), 0u);
+  EXPECT_TRUE(Doc().IsModified());
+  EXPECT_TRUE(prompts_->infos.empty());
 }
 
 TEST_F(MainWindowTest, ADroppedFileOpensAndADroppedLibraryIsNotTakenForAnIcon) {
@@ -470,11 +494,23 @@ TEST_F(MainWindowTest, ADroppedFileOpensAndADroppedLibraryIsNotTakenForAnIcon) {
   };
   drop(source);
   EXPECT_EQ(Doc().FileName(), source.string());
+  // A library that cannot be read leaves the document and stays out of the history.
   drop(Temp("icons.ICL"));
   EXPECT_EQ(Doc().FileName(), source.string());
+  EXPECT_TRUE(window_->LibraryHistory().empty());
+  ASSERT_EQ(prompts_->errors.size(), 1u);
+  EXPECT_TRUE(prompts_->errors[0].contains("icons not found"));
+  // A real one opens in the library manager with its first group in the editor.
+  IconLibrary library = IconLibrary::New();
+  ASSERT_GE(library.AddGroup(0xFFFFFF), 0);
+  library.images[0].group = 0;
+  library.groupCount = 1;
+  ASSERT_TRUE(WriteLibrary(library, Temp("real.ICL")).ok());
+  drop(Temp("real.ICL"));
+  EXPECT_EQ(Doc().FileName(), Temp("real.ICL").string());
+  EXPECT_EQ(SizesAndFormats(), (std::vector<std::pair<int, int>>{{48, 32}}));
   ASSERT_FALSE(window_->LibraryHistory().empty());
-  EXPECT_EQ(window_->LibraryHistory().entries().front(), Temp("icons.ICL").string());
-  EXPECT_TRUE(prompts_->errors.empty());
+  EXPECT_EQ(window_->LibraryHistory().entries().front(), Temp("real.ICL").string());
 }
 
 TEST_F(MainWindowTest, KindCommandsGiveACursorItsHotspotAndMoveKeepsTheFrameCurrent) {
