@@ -240,6 +240,9 @@ void MainWindow::RunStartupCommand(const StartupCommand& command) {
     // The clipboard hand-over of the export plug-in arrives with the clipboard commands.
     case StartupAction::kPasteClipboard:
       break;
+    // Handed over before the window was built (handover_import.h).
+    case StartupAction::kImport:
+      break;
     case StartupAction::kNone:
       break;
   }
