@@ -1,5 +1,6 @@
 // The editor program: handles "/install" and "/uninstall", chooses the language pack, opens the
 // main window and runs the command line.
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,7 +31,12 @@ int main(int argc, char* argv[]) {
   QtSettingsStore store;
   Settings settings(store);
   const std::string exePath = QApplication::applicationFilePath().toStdString();
-  if (handle_install_switch(arguments, settings, exePath)) return 0;
+  const DesktopFolders desktop = DesktopFolders::FromEnvironment();
+  std::vector<std::string> errors;
+  if (handle_install_switch(arguments, settings, exePath, &desktop, &errors)) {
+    for (const std::string& error : errors) std::fprintf(stderr, "morvane: %s\n", error.c_str());
+    return errors.empty() ? 0 : 1;
+  }
 
   LanguagePack& pack = AppLanguagePack();
   pack.discover(QApplication::applicationDirPath().toStdString());
