@@ -12,6 +12,7 @@
 #include "formats/picture_file.h"
 #include "shell/control_ids.h"
 #include "shell/file_filters.h"
+#include "ui/desktop_commands.h"
 #include "ui/main_window.h"
 
 namespace morvane {
@@ -35,6 +36,14 @@ void MainWindow::RegisterFileCommands() {
   Register(command::kSaveObject, [this] { SaveObject(); });
   Register(command::kSaveObjectAs, [this] { SaveObjectAs(); });
   Register(command::kExit, [this] { close(); });
+  Register(command::kAssociations, [this] { RunAssociationsCommand(this, pack_, *prompts_); });
+  Register(command::kInstallPlugin, [this] { RunPluginInstallerCommand(this, pack_); });
+  Register(command::kRebuildIconCache, [this] {
+    std::vector<std::string> files;
+    for (const MruList* list : {&icons_, &cursors_, &images_, &libraries_})
+      files.insert(files.end(), list->entries().begin(), list->entries().end());
+    RunRebuildIconCacheCommand(this, *prompts_, files);
+  });
 }
 
 bool MainWindow::AskToDiscard() {
