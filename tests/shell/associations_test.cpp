@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "formats/picture_file.h"
 #include "shell/desktop_files.h"
 #include "shell/install_switches.h"
 #include "shell/mimeapps_list.h"
@@ -248,6 +249,31 @@ TEST_F(Associations, InstallWritesTheEntriesWithoutTakingAnyType) {
   ASSERT_TRUE(handle_install_switch({"/install"}, settings, "/opt/m/morvane", &folders_, nullptr));
   EXPECT_TRUE(std::filesystem::exists(folders_.DesktopEntry()));
   EXPECT_EQ(Slurp(folders_.MimeAppsList()), kUserList);
+}
+
+TEST_F(Associations, ThumbnailerRendersAnIconThroughMorvaneCli) {
+  programs_.cli = MORVANE_CLI_PATH;
+  CDib picture;
+  ASSERT_TRUE(picture.Create(40, 40));
+  picture.SetPixel(3, 3, 0xFF0000FFu);
+  ASSERT_TRUE(SavePictureFile(dir_ / "p.png", picture).ok());
+  ASSERT_EQ(Shell("'" + programs_.cli + "' convert '" + (dir_ / "p.png").string() + "' '" +
+                  (dir_ / "in file.ico").string() + "'"),
+            "");
+  // The Exec line as the desktop runs it: %i the file, %o the thumbnail, %s its size.
+  const std::string text = ThumbnailerText(programs_);
+  std::string exec = KeyFileLines(text).Get("Thumbnailer Entry", "Exec").value();
+  auto replace = [&exec](const std::string& field, const std::string& value) {
+    exec.replace(exec.find(field), field.size(), value);
+  };
+  replace("%i", "'" + (dir_ / "in file.ico").string() + "'");
+  replace("%o", "'" + (dir_ / "thumb.png").string() + "'");
+  replace("%s", "128");
+  EXPECT_EQ(Shell(exec), "");
+  const std::string png = Slurp(dir_ / "thumb.png");
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  EXPECT_EQ(static_cast<unsigned char>(png[19]), 128);  // IHDR width
 }
 
 }  // namespace
