@@ -71,46 +71,34 @@ std::optional<std::vector<std::uint8_t>> BlockFromPicture(const Picture& picture
   return block;
 }
 
-ParsedBlock ParseBlock(std::span<const std::uint8_t> block) {
-  ParsedBlock result;
-  if (block.size() < kBitmapHeaderSize) {
-    result.error = BlockError::kTruncated;
-    return result;
-  }
+BlockError CheckBlock(std::span<const std::uint8_t> block) {
+  if (block.size() < kBitmapHeaderSize) return BlockError::kTruncated;
   const std::uint8_t* h = block.data();
-  const std::uint32_t headerSize = GetU32(h);
   const std::int32_t width = static_cast<std::int32_t>(GetU32(h + 4));
   const std::int32_t height = static_cast<std::int32_t>(GetU32(h + 8));
-  if (headerSize != kBitmapHeaderSize || GetU16(h + 12) != 1 || GetU16(h + 14) != 32 ||
-      GetU32(h + 16) != 0 || width <= 0 || height <= 0) {
-    result.error = BlockError::kMalformed;
-    return result;
-  }
+  if (GetU32(h) != kBitmapHeaderSize || GetU16(h + 12) != 1 || GetU16(h + 14) != 32 ||
+      GetU32(h + 16) != 0 || width <= 0 || height <= 0)
+    return BlockError::kMalformed;
   const auto size =
       BlockSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
-  if (!size) {
-    result.error = BlockError::kTooLarge;
-    return result;
-  }
+  if (!size) return BlockError::kTooLarge;
   const std::uint64_t pixelBytes = *size - kBitmapHeaderSize - kBlockTail;
-  if (GetU32(h + 20) != pixelBytes) {
-    result.error = BlockError::kMalformed;
-    return result;
-  }
+  if (GetU32(h + 20) != pixelBytes) return BlockError::kMalformed;
   // The tail is optional for a reader: a sender that leaves it out loses nothing.
-  if (block.size() < kBitmapHeaderSize + pixelBytes) {
-    result.error = BlockError::kTruncated;
-    return result;
-  }
-  if (block.size() > *size) {
-    result.error = BlockError::kMalformed;
-    return result;
-  }
+  if (block.size() < kBitmapHeaderSize + pixelBytes) return BlockError::kTruncated;
+  if (block.size() > *size) return BlockError::kMalformed;
+  return BlockError::kNone;
+}
+
+ParsedBlock ParseBlock(std::span<const std::uint8_t> block) {
+  ParsedBlock result;
+  result.error = CheckBlock(block);
+  if (result.error != BlockError::kNone) return result;
   Picture& p = result.picture;
-  p.width = static_cast<std::uint32_t>(width);
-  p.height = static_cast<std::uint32_t>(height);
-  p.argb.resize(static_cast<std::size_t>(pixelBytes / 4));
-  const std::uint8_t* pixels = h + kBitmapHeaderSize;
+  p.width = GetU32(block.data() + 4);
+  p.height = GetU32(block.data() + 8);
+  p.argb.resize(std::size_t{p.width} * p.height);
+  const std::uint8_t* pixels = block.data() + kBitmapHeaderSize;
   for (std::uint32_t y = 0; y < p.height; ++y) {
     const std::uint8_t* in = pixels + std::size_t{p.height - 1 - y} * p.width * 4;
     std::uint32_t* out = p.argb.data() + std::size_t{y} * p.width;

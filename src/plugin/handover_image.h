@@ -39,7 +39,10 @@ struct ParsedBlock {
 std::optional<std::vector<std::uint8_t>> MakeBlock(std::uint32_t width, std::uint32_t height);
 // The block of a top-down ARGB picture.
 std::optional<std::vector<std::uint8_t>> BlockFromPicture(const Picture& picture);
-// Reads a block, checking every header field and the length against the size it announces.
+// Checks every header field of a block and its length against the size it announces, without
+// reading the pixels.
+BlockError CheckBlock(std::span<const std::uint8_t> block);
+// Reads a block after CheckBlock's checks.
 ParsedBlock ParseBlock(std::span<const std::uint8_t> block);
 
 // Little-endian stores and loads shared by the protocol's writers and readers.

@@ -126,8 +126,7 @@ SendOutcome SendBytes(const std::filesystem::path& path, std::span<const std::ui
 }
 
 SendOutcome SendBlock(std::span<const std::uint8_t> block, std::chrono::milliseconds timeout) {
-  const ParsedBlock check = ParseBlock(block);
-  if (check.error != BlockError::kNone)
+  if (CheckBlock(block) != BlockError::kNone)
     return Outcome(SendResult::kInvalidBlock, "the picture cannot be handed over");
   const std::vector<std::uint8_t> message = EncodeMessage(block);
   return SendBytes(SocketPath(), message, timeout);
