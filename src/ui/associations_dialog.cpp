@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -43,6 +44,8 @@ AssociationsDialog::AssociationsDialog(const LanguagePack& pack, const Associati
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(
+      new QLabel(Tr(pack, "text", "Open these file types with Morvane Pro by default:"), this));
   layout->addLayout(grid);
   layout->addLayout(row);
   layout->addWidget(buttons);
