@@ -56,7 +56,10 @@ SendOutcome Outcome(SendResult result, std::string message, AckCode ack = AckCod
 
 std::filesystem::path SocketFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime == '/') return std::filesystem::path(runtime) / "morvane";
+  // A socket path must fit sockaddr_un; a runtime folder too deep for it is passed over.
+  const std::size_t room = sizeof(sockaddr_un::sun_path) - 1 - kServerName.size() - 9;
+  if (runtime && *runtime == '/' && std::strlen(runtime) <= room)
+    return std::filesystem::path(runtime) / "morvane";
   std::error_code ec;
   std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
   if (ec) temp = "/tmp";

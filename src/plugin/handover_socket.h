@@ -14,8 +14,8 @@
 
 namespace morvane::handover {
 
-// The per-user folder of the socket: $XDG_RUNTIME_DIR/morvane when that is set, otherwise
-// <temporary folder>/morvane-<uid>.
+// The per-user folder of the socket: $XDG_RUNTIME_DIR/morvane when that is set and short enough
+// for a socket path, otherwise <temporary folder>/morvane-<uid>.
 std::filesystem::path SocketFolder();
 // The socket's full path, named after the server name.
 std::filesystem::path SocketPath();

@@ -117,6 +117,15 @@ TEST(HandoverSocket, NoEditorIsReportedAndNothingIsStartedWithoutAPath) {
   ::unsetenv("XDG_CONFIG_HOME");
 }
 
+TEST(HandoverSocket, RuntimeFolderTooDeepForASocketIsPassedOver) {
+  ::setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
+  EXPECT_EQ(SocketPath(), "/run/user/1000/morvane/Morvane.export");
+  ::setenv("XDG_RUNTIME_DIR", ("/" + std::string(100, 'r')).c_str(), 1);
+  EXPECT_EQ(SocketFolder().parent_path(), std::filesystem::temp_directory_path());
+  EXPECT_LT(SocketPath().string().size(), 108u);
+  ::unsetenv("XDG_RUNTIME_DIR");
+}
+
 TEST(HandoverSocket, FolderMustBeOwnAndClosedToOthers) {
   testing::TempDir dir;
   const auto folder = dir / "sock";

@@ -123,6 +123,24 @@ TEST_F(Handover, PictureFromAFileWithSpacesReachesTheRunningEditor) {
   EXPECT_TRUE(document_.IsModified());
 }
 
+TEST_F(Handover, RefusalOrBadFileFailsTheSender) {
+  // A document at its frame limit refuses: the sender must fail, not report success.
+  for (int i = 0; i < IconDocument::kMaxFrames; ++i)
+    ASSERT_TRUE(document_.AddFrame(1, 1, ColorFormat::kTrueColorAlpha, nullptr, false).Added());
+  CDib image;
+  ASSERT_TRUE(image.Create(2, 2));
+  ASSERT_TRUE(SavePictureFile(dir_ / "a.png", image, {}).ok());
+  EXPECT_EQ(RunWhileServing(MORVANE_EDITOR_PATH,
+                            {"--import", QString::fromStdString((dir_ / "a.png").string())})
+                .exitCode,
+            1);
+  EXPECT_EQ(document_.Count(), IconDocument::kMaxFrames);
+  EXPECT_EQ(RunWhileServing(MORVANE_EDITOR_PATH,
+                            {"--import", QString::fromStdString((dir_ / "none.png").string())})
+                .exitCode,
+            2);
+}
+
 TEST_F(Handover, MalformedOversizedAndTruncatedMessagesAreRefused) {
   auto malformed = GoodMessage();
   malformed[24 + 14] = 24;  // 24 bits per pixel
