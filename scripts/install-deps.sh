@@ -13,7 +13,10 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # independent peers for interoperability tests, and a display for the editor's tests
   imagemagick python3 python3-pil icoutils xvfb xauth x11-utils
+  # desktop integration tests: desktop entries, MIME database, gio queries, setpriv
+  desktop-file-utils libglib2.0-bin shared-mime-info util-linux
 )
+# GIMP is not installed here: the tests labelled host run only where it already is.
 
 missing=()
 for p in "${packages[@]}"; do

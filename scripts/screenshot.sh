@@ -33,7 +33,12 @@ xvfb_pid=$!
 export DISPLAY=":$display_number"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-# A first run writes the defaults of a fresh installation; "First launch" is cleared by then.
+# A fresh settings folder, past its first start: the first start offers the associations dialog
+# over the window (SCREENSHOT_FIRST_LAUNCH=1 shows it).
+if [ "${SCREENSHOT_FIRST_LAUNCH:-0}" != 1 ]; then
+  mkdir -p "$work/config/Brenk Ltd"
+  printf '[General]\nFirst%%20launch=0\n' >"$work/config/Brenk Ltd/Morvane Pro.conf"
+fi
 HOME="$work" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb "$editor" "$file" \
   >"$work/editor.log" 2>&1 &
 editor_pid=$!

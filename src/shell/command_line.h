@@ -12,6 +12,7 @@ enum class StartupAction {
   kPasteClipboard,  // "/clipboard": import the image waiting on the clipboard
   kOpenObject,      // open path as an icon object
   kOpenLibrary,     // open path in the icon library manager (".icl")
+  kImport,  // "--import FILE": hand the picture to a running editor, or open it as a new image
 };
 
 struct StartupCommand {
@@ -19,7 +20,8 @@ struct StartupCommand {
   std::string path;
 };
 
-// arguments excludes the program name. "/clipboard" is compared exactly, case included; any
+// arguments excludes the program name. "/clipboard" is compared exactly, case included;
+// "--import" followed by a path (its pieces joined with single spaces) imports that picture; any
 // other arguments are joined with single spaces into one path, so that an unquoted path with
 // spaces survives the shell's splitting.
 StartupCommand ParseStartupCommand(const std::vector<std::string>& arguments);

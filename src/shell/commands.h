@@ -82,6 +82,7 @@ inline constexpr int kNavigatorBackground = 32990;
 inline constexpr int kImageListBackground = 32991;
 inline constexpr int kEditAreaBackground = 32980;
 inline constexpr int kShowGrid = 33039;
+inline constexpr int kRebuildIconCache = 32985;
 // Help
 inline constexpr int kHelpIndex = 57670;
 inline constexpr int kAbout = 57664;

@@ -129,18 +129,23 @@ void remove_settings_tree(Settings& settings) {
 }
 
 bool handle_install_switch(const std::vector<std::string>& arguments, Settings& settings,
-                           std::string_view exePath) {
+                           std::string_view exePath, const DesktopFolders* desktop,
+                           std::vector<std::string>* errors) {
+  AssociationReport report;
   switch (parse_install_switch(arguments)) {
     case InstallSwitch::kInstall:
       write_first_run_defaults(settings, exePath, arguments.size() > 1 ? &arguments[1] : nullptr);
-      return true;
+      if (desktop) report = RegisterDesktopFiles(*desktop, ProgramPathsFor(exePath));
+      break;
     case InstallSwitch::kUninstall:
+      if (desktop) report = RemoveAssociations(*desktop);
       remove_settings_tree(settings);
-      return true;
+      break;
     case InstallSwitch::kNone:
       return false;
   }
-  return false;
+  if (errors) errors->insert(errors->end(), report.errors.begin(), report.errors.end());
+  return true;
 }
 
 }  // namespace morvane

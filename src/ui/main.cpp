@@ -1,5 +1,7 @@
 // The editor program: handles "/install" and "/uninstall", chooses the language pack, opens the
 // main window and runs the command line.
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,8 @@
 #include "shell/language_pack_menu.h"
 #include "shell/settings.h"
 #include "shell/settings_qt_store.h"
+#include "ui/handover_import.h"
+#include "ui/handover_server.h"
 #include "ui/main_window.h"
 
 int main(int argc, char* argv[]) {
@@ -27,15 +31,32 @@ int main(int argc, char* argv[]) {
   QtSettingsStore store;
   Settings settings(store);
   const std::string exePath = QApplication::applicationFilePath().toStdString();
-  if (handle_install_switch(arguments, settings, exePath)) return 0;
+  const DesktopFolders desktop = DesktopFolders::FromEnvironment();
+  std::vector<std::string> errors;
+  if (handle_install_switch(arguments, settings, exePath, &desktop, &errors)) {
+    for (const std::string& error : errors) std::fprintf(stderr, "morvane: %s\n", error.c_str());
+    return errors.empty() ? 0 : 1;
+  }
 
   LanguagePack& pack = AppLanguagePack();
   pack.discover(QApplication::applicationDirPath().toStdString());
   select_stored_language(pack, settings);
 
-  MainWindow window(settings, pack);
-  window.show();
   const StartupCommand command = ParseStartupCommand(arguments);
-  QTimer::singleShot(0, &window, [&window, command] { window.RunStartupCommand(command); });
+  std::optional<handover::Picture> incoming;
+  if (const auto done = HandOverAtStartup(command, incoming)) return *done;
+
+  MainWindow window(settings, pack);
+  HandoverServer handover([&window](handover::Picture&& picture) {
+    const handover::AckCode code = AddHandedOverPicture(window.Document(), picture);
+    if (code == handover::AckCode::kAccepted) BringToFront(window);
+    return code;
+  });
+  handover.Listen();
+  window.show();
+  QTimer::singleShot(0, &window, [&window, command, &incoming] {
+    if (incoming) AddHandedOverPicture(window.Document(), *incoming);
+    window.RunStartupCommand(command);
+  });
   return QApplication::exec();
 }

@@ -15,6 +15,7 @@
 #include "ui/export_controller.h"
 #include "ui/import_controller.h"
 #include "ui/library_controller.h"
+#include "ui/desktop_commands.h"
 #include "ui/main_window.h"
 
 namespace morvane {
@@ -38,6 +39,14 @@ void MainWindow::RegisterFileCommands() {
   Register(command::kSaveObject, [this] { SaveObject(); });
   Register(command::kSaveObjectAs, [this] { SaveObjectAs(); });
   Register(command::kExit, [this] { close(); });
+  Register(command::kAssociations, [this] { RunAssociationsCommand(this, pack_, *prompts_); });
+  Register(command::kInstallPlugin, [this] { RunPluginInstallerCommand(this, pack_); });
+  Register(command::kRebuildIconCache, [this] {
+    std::vector<std::string> files;
+    for (const MruList* list : {&icons_, &cursors_, &images_, &libraries_})
+      files.insert(files.end(), list->entries().begin(), list->entries().end());
+    RunRebuildIconCacheCommand(this, *prompts_, files);
+  });
 }
 
 bool MainWindow::AskToDiscard() {
@@ -268,6 +277,9 @@ void MainWindow::RunStartupCommand(const StartupCommand& command) {
       break;
     // The clipboard hand-over of the export plug-in arrives with the clipboard commands.
     case StartupAction::kPasteClipboard:
+      break;
+    // Handed over before the window was built (handover_import.h).
+    case StartupAction::kImport:
       break;
     case StartupAction::kNone:
       break;

@@ -67,6 +67,11 @@ TEST(StartupCommand, JoinsArgumentsAndRecognisesSwitches) {
   EXPECT_EQ(spaced.action, StartupAction::kOpenObject);
   EXPECT_EQ(spaced.path, "C:\\My  Icons\\a b.ico");
   EXPECT_EQ(ParseStartupCommand({"lib.ICL"}).action, StartupAction::kOpenLibrary);
+  const StartupCommand import = ParseStartupCommand({"--import", "/tmp/my", "pic.png"});
+  EXPECT_EQ(import.action, StartupAction::kImport);
+  EXPECT_EQ(import.path, "/tmp/my pic.png");
+  // Without a file "--import" is only a path.
+  EXPECT_EQ(ParseStartupCommand({"--import"}).action, StartupAction::kOpenObject);
 }
 
 TEST(HistoryItems, ShowFiveThenOtherOrTheEmptyText) {
