@@ -125,6 +125,18 @@ class CDib {
                  int flag = 0) const;
   void StretchTo(CDib& destination, double filter, Rect destRect = Rect::Whole()) const;
 
+  // --- Convolution (dib_convolve.cpp) ----------------------------------------------------
+  // Applies a size x size kernel (size 3 or 5, row-major, row 0 above the pixel) to the
+  // inclusive rectangle (x0, y0)-(x1, y1) at strength level 0..255 (0 = unchanged, 255 = the
+  // kernel as written). Colours average over opaque neighbours only, alpha over all neighbours
+  // inside the image; lockAlpha keeps every pixel's alpha. Writes only inside clip.
+  void Convolve(int x0, int y0, int x1, int y1, const double* kernel, int size, int level,
+                bool lockAlpha);
+  void ConvolveAll(const double* kernel, int size, int level, bool lockAlpha);
+  // Convolve with the fixed 5 x 5 blur kernel.
+  void Blur(int x0, int y0, int x1, int y1, int level, bool lockAlpha);
+  void BlurAll(int level, bool lockAlpha);
+
   // --- BMP file streams (bmp_writers.cpp) -------------------------------------------------
   // Each appends a complete BMP file to out and returns the bytes written, 0 on failure.
 
@@ -151,9 +163,14 @@ class CDib {
 };
 
 // The largest image any part of the program creates: 1 GiB of pixels.
+// The fixed 5 x 5 blur kernel (sum 325).
+extern const double kBlurKernel5[25];
+
 inline constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
 
 // Stride of a row of width pixels: rounded up to a multiple of 4 pixels.
-constexpr int StrideFor(int width) { return (width + 3) & ~3; }
+constexpr int StrideFor(int width) {
+  return (width + 3) & ~3;
+}
 
 }  // namespace morvane
