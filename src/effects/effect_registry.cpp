@@ -24,7 +24,7 @@ class Reader {
   explicit Reader(std::span<const double> v) : v_(v) {}
   int Int() { return static_cast<int>(Next()); }
   bool Toggle() { return Next() != 0; }
-  std::uint32_t Color() { return static_cast<std::uint32_t>(Next()) & 0xFFFFFF; }
+  std::uint32_t Color() { return static_cast<std::uint32_t>(std::clamp(Next(), 0.0, kColorMax)); }
   double Next() {
     const double d = i_ < v_.size() ? v_[i_] : 0;
     ++i_;
