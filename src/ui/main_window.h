@@ -34,6 +34,7 @@ class QToolButton;
 namespace morvane {
 
 class EditArea;
+class EffectsController;
 class FrameList;
 
 class MainWindow : public QMainWindow, private DocumentObserver {
@@ -58,6 +59,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   MruList& LibraryHistory() { return libraries_; }
   FrameList* Frames() const { return frameList_; }
   EditArea* Canvas() const { return editArea_; }
+  EffectsController* Effects() const { return effects_; }
   QString StatusText(int field) const;
   QString SizeLabelText() const;
   QString FormatButtonText() const;
@@ -110,6 +112,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void RegisterObjectCommands();
   void RegisterImageCommands();
   void RegisterViewCommands();
+  // main_window_effects.cpp
+  void RegisterEffectCommands();
   void Register(int id, std::function<void()> run, std::function<bool()> enabled = {},
                 std::function<bool()> checked = {});
   void BuildMenus();
@@ -171,6 +175,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
 
   FrameList* frameList_ = nullptr;
   EditArea* editArea_ = nullptr;
+  EffectsController* effects_ = nullptr;
   QLabel* sizeLabel_ = nullptr;
   QToolButton* formatButton_ = nullptr;
   QComboBox* zoomCombo_ = nullptr;

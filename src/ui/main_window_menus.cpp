@@ -44,6 +44,7 @@ void MainWindow::RegisterCommands() {
   RegisterObjectCommands();
   RegisterImageCommands();
   RegisterViewCommands();
+  RegisterEffectCommands();
 }
 
 void MainWindow::BuildMenus() {

@@ -1,0 +1,125 @@
+#include "ui/effects_controller.h"
+
+#include "shell/effect_catalogue.h"
+#include "ui/effect_dialog.h"
+#include "ui/effects_toolbar.h"
+
+namespace morvane {
+namespace {
+
+// One flag for the whole process: a second effect command while one runs is ignored.
+bool gBusy = false;
+
+class BusyScope {
+ public:
+  explicit BusyScope(const std::function<void(bool)>& enable) : enable_(enable) {
+    gBusy = true;
+    if (enable_) enable_(false);
+  }
+  ~BusyScope() {
+    if (enable_) enable_(true);
+    gBusy = false;
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  const std::function<void(bool)>& enable_;
+};
+
+}  // namespace
+
+EffectsController::EffectsController(IconDocument& document, Settings& settings,
+                                     const LanguagePack& pack, QWidget* window, Hooks hooks)
+    : QObject(window),
+      document_(document),
+      settings_(settings),
+      pack_(pack),
+      window_(window),
+      hooks_(std::move(hooks)) {
+  toolbar_ = new EffectsToolbar(window);
+  connect(toolbar_, &EffectsToolbar::EffectChosen, this,
+          [this](int commandId) { RunEffect(commandId); });
+  connect(toolbar_, &EffectsToolbar::Closed, this,
+          [this] { settings_.write_int(kEffectsToolbarSection, "Show", 0); });
+}
+
+EffectsController::~EffectsController() = default;
+
+bool EffectsController::Busy() {
+  return gBusy;
+}
+
+bool EffectsController::ToolbarShown() const {
+  return toolbar_->isVisible();
+}
+
+void EffectsController::ShowToolbar(bool show) {
+  toolbar_->setVisible(show);
+  settings_.write_int(kEffectsToolbarSection, "Show", show ? 1 : 0);
+}
+
+void EffectsController::LoadToolbarState() {
+  toolbar_->setVisible(settings_.read_int(kEffectsToolbarSection, "Show", 0) != 0);
+}
+
+std::vector<ExtraFrame> EffectsController::ExtraFrames() {
+  std::vector<ExtraFrame> extras;
+  for (int index : document_.Selection()) {
+    if (index < 0 || index >= document_.Count() || index == document_.Current()) continue;
+    ImageFrame& frame = document_.Frame(index);
+    extras.push_back({&frame.image, &frame.history});
+  }
+  return extras;
+}
+
+bool EffectsController::RunEffect(int commandId) {
+  const EffectCommand* command = FindEffectCommand(commandId);
+  if (command == nullptr || gBusy || document_.CurrentFrame() == nullptr) return false;
+  const EffectInfo* effect = FindEffect(command->cliName);
+  if (effect == nullptr) return false;
+  BusyScope busy(hooks_.enableToolWindows);
+  const bool wasModified = document_.IsModified();
+  EffectCanvas canvas = hooks_.canvas ? hooks_.canvas() : EffectCanvas{};
+  if (canvas.image == nullptr) {
+    ImageFrame* frame = document_.CurrentFrame();
+    canvas.image = &frame->image;
+    canvas.history = &frame->history;
+  }
+
+  bool cancelled = false;
+  std::vector<int> touched{document_.Current()};
+  if (command->languageSection == nullptr) {
+    RunInstantEffect(*effect, canvas);
+  } else {
+    std::vector<ExtraFrame> extras = effect->multiFrame ? ExtraFrames() : std::vector<ExtraFrame>{};
+    if (effect->multiFrame) {
+      for (int index : document_.Selection()) {
+        if (index != document_.Current()) touched.push_back(index);
+      }
+    }
+    EffectSession session(*effect, canvas, std::move(extras));
+    session.Open();
+    RunDialog(session, commandId);
+    cancelled = session.GetState() != EffectSession::State::kApplied;
+  }
+  // A cancelled dialog leaves the document as it found it, the modified flag included.
+  for (int index : touched) document_.MarkImageChanged(index);
+  if (cancelled && !wasModified) document_.SetModified(false);
+  if (hooks_.refresh) hooks_.refresh();
+  return true;
+}
+
+void EffectsController::RunDialog(EffectSession& session, int commandId) {
+  const EffectCommand& command = *FindEffectCommand(commandId);
+  ParamEffectDialog dialog(session, command, settings_, pack_, hooks_.refresh, window_);
+  if (driver_) {
+    dialog.show();
+    driver_(dialog);
+    if (session.GetState() == EffectSession::State::kOpen) dialog.reject();
+    return;
+  }
+  dialog.exec();
+}
+
+}  // namespace morvane
