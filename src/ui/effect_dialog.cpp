@@ -118,7 +118,9 @@ void ParamEffectDialog::BuildControls(const LanguagePack& pack) {
     c.param = &effect.params[i];
     c.valueIndex = valueIndex;
     valueIndex += c.param->Count();
-    c.label = new QLabel(QString::fromUtf8(c.param->label), this);
+    // The position list's label names its three items; a caption reads better beside it.
+    const char* caption = IsPositionList(*c.param) ? "Shadow position" : c.param->label;
+    c.label = new QLabel(QString::fromUtf8(caption), this);
     set_control_id(c.label, effect_dialog_ids::kParamLabel + static_cast<int>(i));
     const int row = static_cast<int>(i);
     grid->addWidget(c.label, row, 0);

@@ -1,5 +1,7 @@
 #include "ui/effects_controller.h"
 
+#include <QWidget>
+
 #include "shell/effect_catalogue.h"
 #include "ui/effect_dialog.h"
 #include "ui/effects_toolbar.h"
@@ -55,12 +57,23 @@ bool EffectsController::ToolbarShown() const {
 }
 
 void EffectsController::ShowToolbar(bool show) {
+  if (show && !toolbarPlaced_) PlaceToolbar();
   toolbar_->setVisible(show);
   settings_.write_int(kEffectsToolbarSection, "Show", show ? 1 : 0);
 }
 
 void EffectsController::LoadToolbarState() {
-  toolbar_->setVisible(settings_.read_int(kEffectsToolbarSection, "Show", 0) != 0);
+  const bool show = settings_.read_int(kEffectsToolbarSection, "Show", 0) != 0;
+  if (show && !toolbarPlaced_) PlaceToolbar();
+  toolbar_->setVisible(show);
+}
+
+void EffectsController::PlaceToolbar() {
+  // First shown beside the main window's right edge, clear of the menu and tool bar.
+  toolbarPlaced_ = true;
+  toolbar_->adjustSize();
+  const QRect frame = window_->frameGeometry();
+  toolbar_->move(frame.right() - toolbar_->width() - 24, frame.top() + 110);
 }
 
 std::vector<ExtraFrame> EffectsController::ExtraFrames() {

@@ -57,6 +57,7 @@ class EffectsController : public QObject {
  private:
   void RunDialog(EffectSession& session, int commandId);
   std::vector<ExtraFrame> ExtraFrames();
+  void PlaceToolbar();
 
   IconDocument& document_;
   Settings& settings_;
@@ -65,6 +66,7 @@ class EffectsController : public QObject {
   Hooks hooks_;
   std::function<void(ParamEffectDialog&)> driver_;
   EffectsToolbar* toolbar_ = nullptr;
+  bool toolbarPlaced_ = false;
 };
 
 }  // namespace morvane

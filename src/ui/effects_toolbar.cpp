@@ -24,7 +24,7 @@ struct Demo {
   const char* param;
   double value;
 };
-constexpr Demo kDemo[] = {{"brightness-intensity-contrast", "brightness", 60},
+constexpr Demo kDemo[] = {{"brightness-intensity-contrast", "brightness", 25},
                           {"hue-luminance-saturation", "hue", 120},
                           {"blur", "level", 255},
                           {"sharpen", "level", 255},
@@ -32,7 +32,8 @@ constexpr Demo kDemo[] = {{"brightness-intensity-contrast", "brightness", 60},
                           {"opacity", "level", -60},
                           {"custom-blur", "level", 255}};
 
-// A sample: an orange disc with a blue bar, on transparency, so shapes and colours both show.
+// A sample: an orange disc with a short blue bar in its upper left, on transparency, so that
+// colours show and every flip and turn looks different.
 CDib Sample(int size) {
   CDib dib;
   if (!dib.Create(size, size)) return dib;
@@ -42,7 +43,7 @@ CDib Sample(int size) {
     for (int x = 0; x < size; ++x) {
       Pixel p = 0;
       if ((x - c) * (x - c) + (y - c) * (y - c) <= r * r) p = 0xFFF08020;
-      if (x >= size / 4 && x < size / 2 && y >= size / 8 && y < size * 7 / 8) p = 0xFF2050E0;
+      if (x >= size / 4 && x < size / 2 && y >= size / 8 && y < size * 9 / 16) p = 0xFF2050E0;
       dib.Row(y)[x] = p;
     }
   }
