@@ -46,9 +46,9 @@ struct EffectRequest {
 
 // Options of the effect itself plus the command's own.
 OptionSpec SpecFor(const EffectInfo& effect) {
-  OptionSpec spec{{"--frame", "--rect", "--group"}, {"--help"}};
-  for (const EffectParam& p : effect.params) spec.valued.insert("--" + std::string(p.cliName));
-  return spec;
+  OptionSpec options{{"--frame", "--rect", "--group"}, {"--help"}};
+  for (const EffectParam& p : effect.params) options.valued.insert("--" + std::string(p.cliName));
+  return options;
 }
 
 std::optional<std::string> ReadRect(const std::string& text, Rect& rect) {
@@ -108,38 +108,36 @@ std::optional<Problem> ReadRequest(const ParsedArgs& p, EffectRequest& r) {
   return std::nullopt;
 }
 
-// Applies the effect to the chosen frames, or to a picture too large for a frame.
+// Applies the effect to the chosen frames. Effects are made for icon images: a larger picture
+// is refused (the widest blurs would take minutes on it), as the editor imports it first.
 std::optional<Failure> ApplyToInputs(const EffectRequest& r, LoadedInputs& inputs) {
+  if (!inputs.large.empty()) {
+    const CDib& big = inputs.large.front().image;
+    return Failure{kExitInput, Describe(r.input, std::to_string(big.GetWidth()) + "x" +
+                                                     std::to_string(big.GetHeight()) +
+                                                     " is larger than an icon image (256 pixels); "
+                                                     "convert it to icon sizes first")};
+  }
   IconDocument& doc = inputs.document;
-  const int total = doc.Count() + static_cast<int>(inputs.large.size());
-  if (total == 0) return Failure{kExitInput, Describe(r.input, "holds no images")};
-  if (r.frame && *r.frame >= total) {
+  if (doc.Count() == 0) return Failure{kExitInput, Describe(r.input, "holds no images")};
+  if (r.frame && *r.frame >= doc.Count()) {
     return Failure{kExitInput, Describe(r.input, "holds no frame " + std::to_string(*r.frame))};
   }
-  for (int i = 0; i < total; ++i) {
-    if (r.frame && *r.frame != i) continue;
-    CDib& image = i < doc.Count() ? doc.Frame(i).image
-                                  : inputs.large[static_cast<std::size_t>(i - doc.Count())].image;
-    r.effect->run(image, r.rect, r.values);
+  bool changed = false;
+  for (int i = 0; i < doc.Count(); ++i) {
+    if (!r.frame || *r.frame == i) changed |= r.effect->run(doc.Frame(i).image, r.rect, r.values);
+  }
+  if (!changed && !r.rect.IsWhole()) {
+    return Failure{kExitInput, "--rect lies outside every frame it was to change"};
   }
   return std::nullopt;
 }
 
-int Write(const EffectRequest& r, LoadedInputs& inputs) {
-  const IconDocument& doc = inputs.document;
+int Write(const EffectRequest& r, const IconDocument& doc) {
   Status st;
   if (IsPictureOutput(r.ext)) {
-    const int index = r.frame.value_or(0);
-    const bool large = index >= doc.Count();
-    const CDib& image = large ? inputs.large[static_cast<std::size_t>(index - doc.Count())].image
-                              : doc.Frame(index).image;
-    const int depth = large ? inputs.large[static_cast<std::size_t>(index - doc.Count())].depth
-                            : BitsOf(doc.Frame(index).format);
-    st = ExportPicture(r.output, image, depth, PictureExportOptions{});
-  } else if (!inputs.large.empty() || doc.Count() == 0) {
-    return Report({kExitInput, Describe(r.input,
-                                        "is larger than an icon image (256 pixels); "
-                                        "write a picture instead")});
+    const ImageFrame& frame = doc.Frame(r.frame.value_or(0));
+    st = ExportPicture(r.output, frame.image, BitsOf(frame.format), PictureExportOptions{});
   } else if (r.ext == ".ani") {
     st = WriteAniOutput(r.output, doc, OutputOptions{});
   } else if (r.ext == ".icl") {
@@ -188,7 +186,7 @@ int RunEffect(const std::vector<std::string>& args) {
   auto inputs = std::make_unique<LoadedInputs>();
   if (auto failed = LoadInputs({request.input}, request.group, *inputs)) return Report(*failed);
   if (auto failed = ApplyToInputs(request, *inputs)) return Report(*failed);
-  return Write(request, *inputs);
+  return Write(request, inputs->document);
 }
 
 }  // namespace morvane::cli

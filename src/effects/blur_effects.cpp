@@ -71,34 +71,41 @@ bool ApplySmartBlur(CDib& image, Rect rect, SmartBlurParams params) {
   ClipScope scope(image, rect);
   if (!scope.Ok()) return false;
   const Rect a = scope.Area();
-  std::vector<Pixel> before(image.Pixels(), image.Pixels() + image.StoredPixelCount());
-  auto at = [&](int x, int y) { return before[static_cast<std::size_t>(y) * image.Stride() + x]; };
+  const std::vector<Pixel> before(image.Pixels(), image.Pixels() + image.StoredPixelCount());
   const int t = params.dither * 768 / 100;
   constexpr double kSum = 25;  // 5 x 5 weights of 1
+  // The weight of a neighbour depends only on its colour distance: one table per run. Sums are
+  // taken in the same order as ever, so the result is the same to the last bit.
+  std::vector<double> weightOf(static_cast<std::size_t>(t) + 1);
+  for (int diff = 0; diff <= t; ++diff) {
+    double v = 1;
+    if (diff > t / 2 && t > 0) v = v * (t - diff) / t * 0.5;
+    weightOf[static_cast<std::size_t>(diff)] = v * params.level * 0.01;
+  }
+  const double centreWeight = kSum - (kSum - 1) * params.level * 0.01;
+  const int stride = image.Stride();
   for (int y = a.top; y < a.bottom; ++y) {
+    const int dyLow = std::max(-2, a.top - y), dyHigh = std::min(2, a.bottom - 1 - y);
     for (int x = a.left; x < a.right; ++x) {
-      const Pixel c = at(x, y);
+      const int dxLow = std::max(-2, a.left - x), dxHigh = std::min(2, a.right - 1 - x);
+      const Pixel c = before[static_cast<std::size_t>(y) * stride + x];
+      const int cr = static_cast<int>(RedOf(c)), cg = static_cast<int>(GreenOf(c)),
+                cb = static_cast<int>(BlueOf(c));
       double weight = 0, red = 0, green = 0, blue = 0;
-      for (int dx = -2; dx <= 2; ++dx) {
-        for (int dy = -2; dy <= 2; ++dy) {
-          const int nx = x + dx, ny = y + dy;
-          if (!a.Contains(nx, ny)) continue;
-          const Pixel n = at(nx, ny);
+      for (int dx = dxLow; dx <= dxHigh; ++dx) {
+        for (int dy = dyLow; dy <= dyHigh; ++dy) {
+          const Pixel n = before[static_cast<std::size_t>(y + dy) * stride + (x + dx)];
           if (IsTransparent(n)) continue;
-          const int diff = std::abs(static_cast<int>(GreenOf(n)) - static_cast<int>(GreenOf(c))) +
-                           std::abs(static_cast<int>(RedOf(n)) - static_cast<int>(RedOf(c))) +
-                           std::abs(static_cast<int>(BlueOf(n)) - static_cast<int>(BlueOf(c)));
+          const int diff = std::abs(static_cast<int>(GreenOf(n)) - cg) +
+                           std::abs(static_cast<int>(RedOf(n)) - cr) +
+                           std::abs(static_cast<int>(BlueOf(n)) - cb);
           if (diff > t) continue;
-          double v = 1;
-          if (diff > t / 2 && t > 0) v = v * (t - diff) / t * 0.5;
-          const bool centre = dx == 0 && dy == 0;
-          if (centre) v = kSum - v;
-          double wt = v * params.level * 0.01;
-          if (centre) wt = kSum - wt;
-          weight += wt;
-          red += wt * RedOf(n);
-          green += wt * GreenOf(n);
-          blue += wt * BlueOf(n);
+          const double w =
+              dx == 0 && dy == 0 ? centreWeight : weightOf[static_cast<std::size_t>(diff)];
+          weight += w;
+          red += w * RedOf(n);
+          green += w * GreenOf(n);
+          blue += w * BlueOf(n);
         }
       }
       if (!(weight > 0)) continue;

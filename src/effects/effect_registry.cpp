@@ -315,4 +315,15 @@ EffectValues DefaultValues(const EffectInfo& effect) {
   return values;
 }
 
+bool ApplyEffect(const EffectInfo& effect, CDib& target, Rect rect,
+                 std::span<CDib* const> extraFrames, std::span<const double> values) {
+  const bool changed = effect.run(target, rect, values);
+  if (effect.multiFrame) {
+    for (CDib* frame : extraFrames) {
+      if (frame != nullptr && frame != &target) effect.run(*frame, Rect::Whole(), values);
+    }
+  }
+  return changed;
+}
+
 }  // namespace morvane

@@ -55,4 +55,10 @@ const EffectInfo* FindEffect(std::string_view cliName);
 int FindParam(const EffectInfo& effect, std::string_view cliName, int* valueIndex = nullptr);
 EffectValues DefaultValues(const EffectInfo& effect);
 
+// One application as the editor makes it: the target (the current image confined to rect, or
+// a floating bitmap passed whole), then, for a multi-frame effect, each extra-selected frame's
+// whole image in list order. Returns false when the target could not be changed.
+bool ApplyEffect(const EffectInfo& effect, CDib& target, Rect rect,
+                 std::span<CDib* const> extraFrames, std::span<const double> values);
+
 }  // namespace morvane

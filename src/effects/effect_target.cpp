@@ -36,6 +36,23 @@ ClipScope::~ClipScope() {
   image_.clip = saved_;
 }
 
+std::optional<Rect> VisibleBox(const CDib& image) {
+  const Rect& c = image.clip;
+  Rect box{c.right, c.bottom, c.left - 1, c.top - 1};  // inclusive maxima while scanning
+  for (int y = c.top; y < c.bottom; ++y) {
+    const Pixel* row = image.Row(y);
+    for (int x = c.left; x < c.right; ++x) {
+      if (IsTransparent(row[x])) continue;
+      box.left = std::min(box.left, x);
+      box.right = std::max(box.right, x);
+      box.top = std::min(box.top, y);
+      box.bottom = std::max(box.bottom, y);
+    }
+  }
+  if (box.left > box.right) return std::nullopt;
+  return Rect{box.left, box.top, box.right + 1, box.bottom + 1};
+}
+
 void CopyThroughClip(const CDib& source, CDib& target) {
   if (source.GetWidth() != target.GetWidth() || source.GetHeight() != target.GetHeight()) return;
   for (int y = 0; y < target.GetHeight(); ++y) {

@@ -34,6 +34,9 @@ class ClipScope {
   bool ok_ = false;
 };
 
+// The box of the pixels with non-zero alpha inside the image's clip; nothing when none.
+std::optional<Rect> VisibleBox(const CDib& image);
+
 // Copies every pixel of source that lies inside target's clip (images of equal size): how a
 // whole-image result is written back without leaving an in-place selection.
 void CopyThroughClip(const CDib& source, CDib& target);

@@ -326,21 +326,4 @@ void BuildCard(Renderer3D& renderer, int bw, int bh) {
   renderer.AddQuad(card, 3, 2, 1, 0);
 }
 
-std::optional<Rect> VisibleBox(const CDib& image) {
-  const Rect& c = image.clip;
-  Rect box{c.right, c.bottom, c.left - 1, c.top - 1};  // inclusive maxima while scanning
-  for (int y = c.top; y < c.bottom; ++y) {
-    const Pixel* row = image.Row(y);
-    for (int x = c.left; x < c.right; ++x) {
-      if (IsTransparent(row[x])) continue;
-      box.left = std::min(box.left, x);
-      box.right = std::max(box.right, x);
-      box.top = std::min(box.top, y);
-      box.bottom = std::max(box.bottom, y);
-    }
-  }
-  if (box.left > box.right) return std::nullopt;
-  return Rect{box.left, box.top, box.right + 1, box.bottom + 1};
-}
-
 }  // namespace morvane

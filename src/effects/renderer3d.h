@@ -73,7 +73,4 @@ class Renderer3D {
 // of bw x bh pixels with a 20-pixel margin, given as two quads of opposite order (front and back).
 void BuildCard(Renderer3D& renderer, int bw, int bh);
 
-// The box of the pixels with non-zero alpha inside the image's clip; nothing when none.
-std::optional<Rect> VisibleBox(const CDib& image);
-
 }  // namespace morvane

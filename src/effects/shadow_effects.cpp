@@ -1,5 +1,9 @@
 #include "effects/shadow_effects.h"
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
 #include "effects/effect_target.h"
 
 namespace morvane {
@@ -32,6 +36,19 @@ bool Silhouette(const CDib& image, int dx, int dy, Pixel colour, bool inner, CDi
   return true;
 }
 
+// Where the blurred silhouette can differ from the blur of nothing: the box of the silhouette's
+// visible pixels grown by `margin`, cut to the image. Only an outer shadow has a transparent
+// surround (an inner one is shadow all round the shape).
+std::optional<Rect> BlurArea(const CDib& s, bool inner, int margin) {
+  const Rect whole{0, 0, s.GetWidth(), s.GetHeight()};
+  if (inner) return whole;
+  const std::optional<Rect> box = VisibleBox(s);
+  if (!box) return std::nullopt;
+  return Rect{std::max(box->left - margin, 0), std::max(box->top - margin, 0),
+              std::min(box->right + margin, whole.right),
+              std::min(box->bottom + margin, whole.bottom)};
+}
+
 }  // namespace
 
 void CastShadow(CDib& image, int blur, int dx, int dy, Pixel colour, bool inner) {
@@ -39,13 +56,23 @@ void CastShadow(CDib& image, int blur, int dx, int dy, Pixel colour, bool inner)
   const int h = image.GetHeight();
   CDib s;
   if (!Silhouette(image, dx, dy, colour, inner, s)) return;
+  // Blurring a transparent area gives transparent black (resampling) or leaves it as it is
+  // (convolution), so only the silhouette's surroundings are worked on. The resampling margin is
+  // twice the filter's reach: a pixel whose filter is cut at the area's edge sees only
+  // transparent pixels either way.
   CDib r;
   if (blur > 10) {
     if (!r.Create(w, h)) return;
-    s.StretchTo(r, -(blur * 0.2));
+    const double filter = blur * 0.2;
+    if (const auto area = BlurArea(s, inner, 2 * static_cast<int>(std::ceil(filter)) + 2)) {
+      s.StretchTo(r, *area, -filter, *area);
+    }
   } else {
     if (!s.CopyTo(r)) return;
-    r.ConvolveAll(kShadowKernel, 5, blur * 20, false);
+    if (const auto area = BlurArea(s, inner, 2)) {
+      r.Convolve(area->left, area->top, area->right - 1, area->bottom - 1, kShadowKernel, 5,
+                 blur * 20, false);
+    }
   }
   if (!inner) {
     r.BlendAt(image, 0, 0, 255);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace morvane {
 namespace {
@@ -48,8 +49,8 @@ Rect RotatedBox(Real w, Real h, Real cs, Real sn) {
 }
 
 // Source pixel under a destination point, transparent outside the source.
-template <typename Real>
-Pixel Sample(const CDib& source, Real x, Real y, Real cs, Real sn, int scale) {
+template <typename Real, typename Scale>
+Pixel Sample(const CDib& source, Real x, Real y, Real cs, Real sn, Scale scale) {
   const int sx = static_cast<int>(x * cs + y * sn);
   const int sy = static_cast<int>(y * cs - x * sn);
   if (sx < 0 || sy < 0 || sx >= source.GetWidth() * scale || sy >= source.GetHeight() * scale) {
@@ -70,7 +71,8 @@ bool RotateNearest(CDib& image, double angle) {
     Pixel* out = result.Row(row);
     const auto y = static_cast<float>(row + box.top);
     for (int col = 0; col < box.Width(); ++col) {
-      const Pixel p = Sample<float>(image, static_cast<float>(col + box.left), y, cs, sn, 1);
+      const Pixel p = Sample<float>(image, static_cast<float>(col + box.left), y, cs, sn,
+                                    std::integral_constant<int, 1>{});
       out[col] = IsTransparent(p) ? 0 : p;
     }
   }
@@ -78,32 +80,79 @@ bool RotateNearest(CDib& image, double angle) {
   return true;
 }
 
-// Samples the image enlarged j times by replication and shrinks each j x j block back, in one
+// True when no sample point of the block (col, row) can fall inside the enlarged source: the
+// points lie within the convex hull of the block's corners, so it is enough that the corners'
+// source positions all lie beyond one edge. The margin covers rounding in the per-point sums.
+bool BlockMissesSource(double x0, double y0, double size, double cs, double sn, double w,
+                       double h) {
+  constexpr double kMargin = 1e-6;
+  double uLow = 1e300, uHigh = -1e300, vLow = 1e300, vHigh = -1e300;
+  for (const double dx : {0.0, size}) {
+    for (const double dy : {0.0, size}) {
+      const double x = x0 + dx, y = y0 + dy;
+      const double u = x * cs + y * sn, v = y * cs - x * sn;
+      uLow = std::min(uLow, u), uHigh = std::max(uHigh, u);
+      vLow = std::min(vLow, v), vHigh = std::max(vHigh, v);
+    }
+  }
+  // A point samples the source when -1 < u < w and -1 < v < h (truncation toward zero).
+  return uHigh <= -1 - kMargin || uLow >= w + kMargin || vHigh <= -1 - kMargin ||
+         vLow >= h + kMargin;
+}
+
+// Samples the image enlarged J times by replication and shrinks each J x J block back, in one
 // pass, without building either large image.
-bool RotateSupersampled(CDib& image, double angle, int j) {
+template <int J>
+bool RotateSupersampled(CDib& image, double angle) {
   const double theta = angle * kDegree;
   const double cs = std::cos(theta);
   const double sn = std::sin(theta);
-  const Rect box = RotatedBox<double>(image.GetWidth() * j, image.GetHeight() * j, cs, sn);
-  const int width = (box.Width() + j - 1) / j;
-  const int height = (box.Height() + j - 1) / j;
+  const Rect box = RotatedBox<double>(image.GetWidth() * J, image.GetHeight() * J, cs, sn);
+  const int width = (box.Width() + J - 1) / J;
+  const int height = (box.Height() + J - 1) / J;
   CDib result;
   if (!result.Create(width, height)) return false;
-  const auto blockPixels = static_cast<unsigned>(j * j);
+  const double sourceW = image.GetWidth() * J;
+  const double sourceH = image.GetHeight() * J;
   for (int row = 0; row < height; ++row) {
     for (int col = 0; col < width; ++col) {
+      const double x0 = col * J + box.left;
+      const double y0 = row * J + box.top;
+      if (BlockMissesSource(x0, y0, J - 1, cs, sn, sourceW, sourceH)) continue;
       BlockSum sum;
-      for (int sy = 0; sy < j; ++sy) {
-        const double y = row * j + sy + box.top;
-        for (int sx = 0; sx < j; ++sx) {
-          sum.Add(Sample<double>(image, col * j + sx + box.left, y, cs, sn, j));
+      for (int sy = 0; sy < J; ++sy) {
+        const double y = row * J + sy + box.top;
+        for (int sx = 0; sx < J; ++sx) {
+          sum.Add(Sample<double>(image, col * J + sx + box.left, y, cs, sn,
+                                 std::integral_constant<int, J>{}));
         }
       }
-      result.PaintPixel(col, row, sum.Result(blockPixels));
+      result.PaintPixel(col, row, sum.Result(J * J));
     }
   }
   image = std::move(result);
   return true;
+}
+
+bool RotateSupersampled(CDib& image, double angle, int j) {
+  switch (j) {
+    case 1:
+      return RotateSupersampled<1>(image, angle);
+    case 2:
+      return RotateSupersampled<2>(image, angle);
+    case 3:
+      return RotateSupersampled<3>(image, angle);
+    case 4:
+      return RotateSupersampled<4>(image, angle);
+    case 5:
+      return RotateSupersampled<5>(image, angle);
+    case 6:
+      return RotateSupersampled<6>(image, angle);
+    case 7:
+      return RotateSupersampled<7>(image, angle);
+    default:
+      return RotateSupersampled<8>(image, angle);
+  }
 }
 
 }  // namespace
@@ -148,6 +197,15 @@ bool RotateExact(CDib& image, int angle) {
 bool RotateFree(CDib& image, CustomRotateParams params) {
   params.Clamp();
   if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return false;
+  if (params.angle == 0) {
+    // cos 0 = 1 and sin 0 = 0 exactly: every path samples each pixel onto itself (a
+    // supersampled block holds copies of one pixel), and transparent pixels arrive as 0.
+    for (int y = 0; y < image.GetHeight(); ++y) {
+      Pixel* row = image.Row(y);
+      for (int x = 0; x < image.GetWidth(); ++x) row[x] = IsTransparent(row[x]) ? 0 : row[x];
+    }
+    return true;
+  }
   if (!params.antiAliasing) return RotateNearest(image, params.angle);
   return RotateSupersampled(image, params.angle, std::clamp(params.antiAliasingLevel / 2, 1, 8));
 }

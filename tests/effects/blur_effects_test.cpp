@@ -83,6 +83,22 @@ TEST(CustomBlur, NonFiniteWeightsCountAsZero) {
   EXPECT_EQ(PixelsOf(image), (std::vector<Pixel>{0xFF7F7F7F, 0xFF7F7F7F}));
 }
 
+TEST(Blur, FullLevelSpreadsALonePixelIntoASoftSpot) {
+  // 5 x 5, one opaque pixel in the middle. Its own alpha: 255 x 25 / 325 = 19.6 -> 20. The
+  // corner sees the kernel's lower-right 3 x 3 (sum 135), the pixel at weight 5: 1275 / 135 =
+  // 9.4 -> 9. Colours are the pixel's own wherever it is seen.
+  CDib image = Filled(5, 5, 0);
+  image.SetPixel(2, 2, 0xFFC08040);
+  CDib locked = Copy(image);
+  ASSERT_TRUE(ApplyBlur(image, Rect::Whole(), {255, false}));
+  EXPECT_EQ(At(image, 2, 2), 0x14C08040u);
+  EXPECT_EQ(At(image, 0, 0), 0x09C08040u);
+  // Locked, transparent pixels take the colour but keep alpha 0.
+  ASSERT_TRUE(ApplyBlur(locked, Rect::Whole(), {255, true}));
+  EXPECT_EQ(At(locked, 2, 2), 0xFFC08040u);
+  EXPECT_EQ(At(locked, 0, 0), 0x00C08040u);
+}
+
 TEST(KernelEffects, UniformOpaqueImageStaysUniformAtEveryLevel) {
   for (const int level : {0, 100, 255}) {
     CDib image = Filled(5, 4, 0xFF0A141E);

@@ -120,6 +120,34 @@ TEST(EffectRegistry, InPlaceRectangleLeavesTheRestAlone) {
   }
 }
 
+TEST(EffectRegistry, MultiFrameEffectsAlsoChangeTheExtraFramesWhole) {
+  CDib target = Filled(4, 4, 0xFF102030);
+  CDib extra1 = Filled(3, 3, 0xFF102030);
+  CDib extra2 = Filled(2, 5, 0x80405060);
+  CDib* extras[] = {&extra1, &extra2};
+  const EffectInfo* opacity = FindEffect("opacity");
+  ASSERT_NE(opacity, nullptr);
+  ASSERT_TRUE(ApplyEffect(*opacity, target, {0, 0, 1, 1}, extras, EffectValues{-50}));
+  EXPECT_EQ(At(target, 0, 0), 0x80102030u);  // the selection of the current image
+  EXPECT_EQ(At(target, 1, 1), 0xFF102030u);
+  for (const Pixel p : PixelsOf(extra1)) EXPECT_EQ(p, 0x80102030u);  // extra frames whole
+  for (const Pixel p : PixelsOf(extra2)) EXPECT_EQ(p, 0x01405060u);
+
+  // Posterize, Shadow, Bevel Boss, Aqua, the 3D effects, Smart blur and the transforms never
+  // touch extra frames.
+  for (const char* name : {"posterize", "shadow", "3d-shadow", "bevel-boss", "aqua", "3d-rotate",
+                           "smart-blur", "custom-rotate", "invert", "rotate-90-cw"}) {
+    const EffectInfo* e = FindEffect(name);
+    ASSERT_NE(e, nullptr);
+    EXPECT_FALSE(e->multiFrame) << name;
+    CDib frame = Mixed();
+    CDib* one[] = {&frame};
+    CDib image = Mixed();
+    ApplyEffect(*e, image, Rect::Whole(), one, DefaultValues(*e));
+    EXPECT_EQ(PixelsOf(frame), PixelsOf(Mixed())) << name;
+  }
+}
+
 TEST(EffectRegistry, EmptyImageIsLeftAlone) {
   for (const EffectInfo& e : Effects()) {
     CDib image;

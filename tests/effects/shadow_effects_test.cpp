@@ -27,6 +27,14 @@ TEST(Shadow, OuterShadowLiesUnderTheShiftedSilhouette) {
   EXPECT_EQ(PixelsOf(image), (std::vector<Pixel>{0xFFFF0000, 0xFF000000, 0x00000000}));
 }
 
+TEST(Shadow, UnshiftedSharpShadowShowsOnlyThroughPartialAlpha) {
+  // Default transparency 15: opacity 216. Under alpha 128: t = 216 x 128 / 255 = 108. Red over
+  // that black: alpha 108 + 128 - 54 = 182, red 255 x 128 / 182 = 179.
+  CDib image = Image({{0x80FF0000, 0xFF00FF00, 0x00000000}});
+  ASSERT_TRUE(ApplyShadow(image, Rect::Whole(), Sharp(0, 0, 15)));
+  EXPECT_EQ(PixelsOf(image), (std::vector<Pixel>{0xB6B30000, 0xFF00FF00, 0x00000000}));
+}
+
 TEST(Shadow, FaintShadowOfAVisiblePixelNeverVanishes) {
   // Transparency 99: opacity 2; 2 x 100 / 255 = 0 becomes 1.
   CDib image = Image({{0x64FFFFFF, 0x00000000}});
@@ -65,6 +73,66 @@ TEST(Shadow, InPlaceSelectionConfinesTheCopyBack) {
         if (x != 2 || y != 2) {
           EXPECT_EQ(At(blurred, x, y), 0x00ABCDEFu) << x << "," << y;
         }
+      }
+    }
+  }
+}
+
+// CastShadow as written, over the whole image.
+void ReferenceShadow(CDib& q, int blur, int dx, int dy, Pixel colour, bool inner) {
+  const int w = q.GetWidth(), h = q.GetHeight();
+  CDib s;
+  ASSERT_TRUE(s.Create(w, h));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) s.PaintPixel(x + dx, y + dy, q.GetPixel(x, y));
+  }
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const unsigned o = inner ? 255 - AlphaOf(At(s, x, y)) : AlphaOf(At(s, x, y));
+      unsigned t = AlphaOf(colour) * o / 255;
+      if (t == 0 && o != 0 && AlphaOf(colour) != 0) t = 1;
+      s.SetPixel(x, y, (colour & 0xFFFFFF) | t << 24);
+    }
+  }
+  CDib r;
+  if (blur > 10) {
+    ASSERT_TRUE(r.Create(w, h));
+    s.StretchTo(r, -(blur * 0.2));
+  } else {
+    ASSERT_TRUE(s.CopyTo(r));
+    const double kernel[25] = {5,  10, 10, 10, 5,  10, 25, 25, 25, 10, 10, 25, 25,
+                               25, 10, 10, 25, 25, 25, 10, 5,  10, 10, 10, 5};
+    r.ConvolveAll(kernel, 5, blur * 20, false);
+  }
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const Pixel p = At(q, x, y);
+      q.SetPixel(x, y,
+                 inner ? (p & 0xFF000000) | (AlphaOver(p | 0xFF000000, At(r, x, y)) & 0xFFFFFF)
+                       : AlphaOver(At(r, x, y), p));
+    }
+  }
+}
+
+TEST(Shadow, WorkingOnlyAroundTheSilhouetteChangesNoPixel) {
+  for (const int blur : {0, 6, 10, 11, 40, 100}) {
+    for (const bool inner : {false, true}) {
+      for (const int at : {2, 30, 52}) {
+        CDib image = Filled(64, 64, 0x00ABCDEF);
+        for (int y = at; y < at + 9; ++y) {
+          for (int x = at / 2; x < at / 2 + 7; ++x) {
+            image.SetPixel(x, y, (x + y) % 3 == 0 ? 0x80FF8040 : 0xFF2060A0);
+          }
+        }
+        CDib expected = Copy(image);
+        ShadowParams p;
+        p.blur = blur;
+        p.xOffset = 3;
+        p.yOffset = -2;
+        p.inner = inner;
+        ASSERT_TRUE(ApplyShadow(image, Rect::Whole(), p));
+        ReferenceShadow(expected, blur, 3, -2, OpacityOfTransparency(15) << 24, inner);
+        EXPECT_EQ(PixelsOf(image), PixelsOf(expected)) << blur << " " << inner << " " << at;
       }
     }
   }

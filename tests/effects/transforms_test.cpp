@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "effect_test_support.h"
@@ -120,6 +122,52 @@ TEST(RotateFree, AntiAliasedEdgesStepInSixteenths) {
     partial |= AlphaOf(p) != 0 && AlphaOf(p) != 255;
   }
   EXPECT_TRUE(partial);
+}
+
+// The anti-aliased rotation as written: enlarge by replication, sample every point of the
+// enlarged box (rounded up to whole blocks), shrink the blocks.
+CDib ReferenceSupersampled(const CDib& source, double angle, int j) {
+  const double theta = angle * 0.017453292519943295;
+  const double cs = std::cos(theta), sn = std::sin(theta);
+  const double w = source.GetWidth() * j, h = source.GetHeight() * j;
+  const double xs[] = {0, w * cs, -(h * sn), w * cs - h * sn};
+  const double ys[] = {0, w * sn, h * cs, w * sn + h * cs};
+  int minX = 0, minY = 0, maxX = 0, maxY = 0;
+  for (int i = 0; i < 4; ++i) {
+    minX = std::min(minX, static_cast<int>(std::floor(xs[i] + 1e-3)));
+    minY = std::min(minY, static_cast<int>(std::floor(ys[i] + 1e-3)));
+    maxX = std::max(maxX, static_cast<int>(std::ceil(xs[i] - 1e-3)));
+    maxY = std::max(maxY, static_cast<int>(std::ceil(ys[i] - 1e-3)));
+  }
+  const int bw = j * ((maxX - minX + j - 1) / j), bh = j * ((maxY - minY + j - 1) / j);
+  CDib big;
+  EXPECT_TRUE(big.Create(bw, bh));
+  for (int row = 0; row < bh; ++row) {
+    for (int col = 0; col < bw; ++col) {
+      const double x = col + minX, y = row + minY;
+      const int sx = static_cast<int>(x * cs + y * sn), sy = static_cast<int>(y * cs - x * sn);
+      if (sx >= 0 && sy >= 0 && sx < w && sy < h)
+        big.PaintPixel(col, row, At(source, sx / j, sy / j));
+    }
+  }
+  CDib small;
+  EXPECT_TRUE(small.Create(bw / j, bh / j));
+  EXPECT_TRUE(BoxShrinkInto(big, small));
+  return small;
+}
+
+TEST(RotateFree, AntiAliasedRotationIsEnlargeSampleShrink) {
+  for (const int angle : {-89, -45, -7, 0, 3, 30, 60, 90}) {
+    for (const int level : {3, 6, 8, 16}) {
+      const CDib source = Pattern(9, 5);
+      CDib image = Copy(source);
+      ASSERT_TRUE(RotateFree(image, {angle, true, level}));
+      const CDib expected = ReferenceSupersampled(source, angle, std::clamp(level / 2, 1, 8));
+      ASSERT_EQ(image.GetWidth(), expected.GetWidth()) << angle << " " << level;
+      ASSERT_EQ(image.GetHeight(), expected.GetHeight()) << angle << " " << level;
+      EXPECT_EQ(PixelsOf(image), PixelsOf(expected)) << angle << " " << level;
+    }
+  }
 }
 
 TEST(RotateFree, AntiAliasingFactorIsBounded) {
