@@ -143,18 +143,28 @@ void DownsampleCoverage(const CoverageMask& big, CoverageMask& small, Rect area)
   if (IsEmptyRect(work)) return;
   const Rect bb = big.Bounds();
   const int divisor = f * f;
-  std::vector<int> sums(static_cast<std::size_t>(work.Width()));
+  // The columns of big under the work rectangle that big actually holds.
+  const int bx0 = std::max(work.left * f, bb.left);
+  const int bx1 = std::min(work.right * f, bb.right);
+  // Column sums of f big rows first (a plain loop the compiler vectorises), then f columns
+  // of them per small pixel. 16 x 255 fits the 16-bit sums.
+  std::vector<std::uint16_t> columns(static_cast<std::size_t>(std::max(bx1 - bx0, 0)));
   for (int y = work.top; y < work.bottom; ++y) {
-    std::fill(sums.begin(), sums.end(), 0);
+    std::fill(columns.begin(), columns.end(), std::uint16_t{0});
     const int by0 = std::max(y * f, bb.top);
     const int by1 = std::min(y * f + f, bb.bottom);
-    const int bx0 = std::max(work.left * f, bb.left);
-    const int bx1 = std::min(work.right * f, bb.right);
-    for (int by = by0; by < by1; ++by) {
-      for (int bx = bx0; bx < bx1; ++bx) sums[bx / f - work.left] += big.Get(bx, by);
+    for (int by = by0; by < by1 && bx0 < bx1; ++by) {
+      const std::uint8_t* row = big.WindowRow(by) + (bx0 - bb.left);
+      std::uint16_t* sum = columns.data();
+      const int n = bx1 - bx0;
+      for (int i = 0; i < n; ++i) sum[i] = static_cast<std::uint16_t>(sum[i] + row[i]);
     }
     for (int x = work.left; x < work.right; ++x) {
-      small.Set(x, y, static_cast<std::uint8_t>(sums[x - work.left] / divisor));
+      int total = 0;
+      const int from = std::max(x * f, bx0);
+      const int to = std::min(x * f + f, bx1);
+      for (int bx = from; bx < to; ++bx) total += columns[static_cast<std::size_t>(bx - bx0)];
+      small.Set(x, y, static_cast<std::uint8_t>(total / divisor));
     }
   }
 }

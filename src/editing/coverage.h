@@ -35,6 +35,8 @@ class CoverageMask {
   void Set(int x, int y, std::uint8_t v) {
     if (bounds_.Contains(x, y)) values_[Index(x, y)] = v;
   }
+  // Row y of the window (bounds.top <= y < bounds.bottom), starting at bounds.left.
+  const std::uint8_t* WindowRow(int y) const { return values_.data() + Index(bounds_.left, y); }
   // Sets the pixels x0 <= x < x1 of row y (clipped to the window).
   void SetSpan(int y, int x0, int x1, std::uint8_t v);
   // Box of the non-zero values; all -1 when there are none.
