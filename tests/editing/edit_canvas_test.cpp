@@ -70,6 +70,64 @@ TEST_F(CanvasTest, FillWithAlphaLockAndTransparentModeOffDoesNotRaiseAlpha) {
   EXPECT_EQ(image.GetPixel(4, 4), 0x0000FF00u);
 }
 
+TEST_F(CanvasTest, EachChannelLockKeepsItsByte) {
+  for (const std::uint32_t lock : {kLockAlpha, kLockRed, kLockGreen, kLockBlue}) {
+    image.Fill(0);  // Fill composites a translucent colour, so clear first
+    image.Fill(0x80402010);
+    canvas.draw.lockMask = lock;
+    canvas.firstColour = 0xFFFFFFFF;
+    canvas.SetTool(static_cast<int>(CanvasTool::kPen));
+    Click({3, 3});
+    // Transparent mode on: the opaque white is stored, then the locked byte comes back.
+    EXPECT_EQ(image.GetPixel(3, 3), (0xFFFFFFFFu & ~lock) | (0x80402010u & lock)) << lock;
+  }
+}
+
+TEST_F(CanvasTest, BlurDabWithAlphaLockAndTransparentModeOffDoesNotRaiseAlpha) {
+  image.SetPixel(5, 5, 0xFF0000FF);
+  image.SetPixel(4, 5, 0x100000FF);
+  canvas.draw.transparentMode = false;  // the dab itself does not lock alpha then
+  canvas.draw.lockMask = kLockAlpha;
+  canvas.tools.penSize = 3;
+  canvas.SetTool(static_cast<int>(CanvasTool::kBlur));
+  Click({5, 5});
+  EXPECT_LE(AlphaOf(image.GetPixel(4, 5)), 0x10u);
+  EXPECT_EQ(AlphaOf(image.GetPixel(4, 4)), 0u);
+  EXPECT_LT(AlphaOf(image.GetPixel(5, 5)), 0xFFu);  // alpha may still fall
+}
+
+TEST_F(CanvasTest, ConvexTurnsTwoClicksIntoAFivePointFigure) {
+  canvas.tools.polygon.convex = true;  // count 5, proportion 0
+  canvas.SetTool(static_cast<int>(CanvasTool::kPolyline));
+  Click({5, 5});
+  Click({5, 1});
+  canvas.Key(CanvasKey::kEnter, {5, 1});
+  // The arm point and its copies at 72-degree steps: (5, 1), (8.8, 3.8), (7.4, 8.2), ...
+  EXPECT_NE(image.GetPixel(5, 1), 0u);
+  EXPECT_NE(image.GetPixel(9, 4), 0u);
+  EXPECT_NE(image.GetPixel(1, 4), 0u);
+  EXPECT_EQ(image.GetPixel(5, 5), 0u);  // the centre is not part of the figure
+}
+
+TEST_F(CanvasTest, FillImageTakesAnUndoStepAndDropsTheSelection) {
+  canvas.selection = {1, 1, 3, 3};
+  image.clip = {1, 1, 3, 3};
+  canvas.FillImage(canvas.clearColour);
+  EXPECT_EQ(image.GetPixel(0, 0), 0x00D2CABFu);
+  EXPECT_EQ(canvas.selection.left, kNotSet);
+  EXPECT_EQ(history.Position(), 2);
+}
+
+TEST(RectangleSettings, LinkedCornersFollowEachOther) {
+  RectangleToolSettings r;
+  r.SetRoundWidth(12);
+  EXPECT_EQ(r.roundHeight, 12);
+  r.link = false;
+  r.SetRoundHeight(70);
+  EXPECT_EQ(r.roundHeight, 64);
+  EXPECT_EQ(r.roundWidth, 12);
+}
+
 TEST_F(CanvasTest, PolylineOfFiveClicksIsOneUndoStep) {
   canvas.SetTool(static_cast<int>(CanvasTool::kPolyline));
   for (ImagePoint p : {ImagePoint{1, 1}, {8, 1}, {8, 8}, {1, 8}, {4, 4}}) Click(p);
