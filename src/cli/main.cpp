@@ -18,6 +18,7 @@ constexpr const char* kUsage =
     "  info FILE [--json]             what an object holds\n"
     "  convert INPUT... OUTPUT [...]  read objects, write .ico .cur .ani .icl .png .gif .jpg .bmp\n"
     "  extract INPUT OUTDIR           groups as stored, or frames as PNG files\n"
+    "  draw INPUT OUTPUT --script F   run drawing steps (pen, line, fill, ...) on the frames\n"
     "\n"
     "  --help      show this text (or a command's, after its name)\n"
     "  --version   show the version\n"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   if (command == "info") return RunInfo(args);
   if (command == "convert") return RunConvert(args);
   if (command == "extract") return RunExtract(args);
+  if (command == "draw") return RunDraw(args);
   if (command.empty()) return UsageError("no command given", kUsage);
   return UsageError("unknown command " + std::string(command), kUsage);
 }
