@@ -4,6 +4,18 @@
 
 namespace morvane {
 
+EffectCanvas EffectCanvasFrom(EditCanvas& canvas) {
+  EffectCanvas c;
+  c.image = canvas.Target();
+  c.history = canvas.History();
+  c.floating = canvas.floating;
+  c.selection = canvas.selection;
+  c.selectToolActive = canvas.Tool() == static_cast<int>(CanvasTool::kSelect);
+  c.context.tool = canvas.Tool();
+  c.context.background = canvas.backgroundColour;
+  return c;
+}
+
 std::optional<ResolvedTarget> ResolveEffectTarget(const EffectCanvas& canvas) {
   if (canvas.HasFloating()) return ResolvedTarget{canvas.floating, Rect::Whole(), true, false};
   CDib* image = canvas.image;

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "editing/edit_canvas.h"
 #include "image/dib.h"
 #include "image/undo_history.h"
 
@@ -24,6 +25,10 @@ struct EffectCanvas {
   bool HasFloating() const { return floating != nullptr && floating->IsLive() && selectToolActive; }
   bool HasSelection() const { return selection.left != kNotSet; }
 };
+
+// The edit canvas described for an effect: its target and history, its selection and floating
+// bitmap, and whether the select tool is the current one.
+EffectCanvas EffectCanvasFrom(EditCanvas& canvas);
 
 // The image an effect works on and the rectangle it may change: the floating bitmap whole, the
 // in-place selection (normalised and cut to the image) or the whole current image.

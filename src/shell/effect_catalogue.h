@@ -32,6 +32,8 @@ struct EffectCommand {
   // 3D Shadow and 3D Rotate: renders wait for a set-up and for a pause in the changes.
   bool delayedRender;
   std::span<const EffectPreset> presets;
+  // The dialog's title where it differs from the menu text.
+  const char* title = nullptr;
 };
 
 std::span<const EffectCommand> EffectCommands();

@@ -88,7 +88,7 @@ ParamEffectDialog::ParamEffectDialog(EffectSession& session, const EffectCommand
       command_(command),
       repaint_(std::move(repaint)),
       schedule_(command.delayedRender) {
-  setWindowTitle(QString::fromUtf8(session.Effect().menuText));
+  setWindowTitle(QString::fromUtf8(command.title ? command.title : session.Effect().menuText));
   setupTimer_.setSingleShot(true);
   renderTimer_.setSingleShot(true);
   connect(&setupTimer_, &QTimer::timeout, this, [this] { Follow(schedule_.SetupFired()); });

@@ -225,5 +225,23 @@ TEST(EffectSession, InstantEffectsAreOneUndoStepEach) {
   EXPECT_EQ(PixelsOf(f.image), (std::vector<Pixel>{0xFF000002, 0xFF000001}));
 }
 
+TEST(EffectSession, TheEditCanvasTargetsItsFloatingBitmapOnlyUnderTheSelectTool) {
+  Frame f{Filled(4, 4, kDark), {}};
+  CDib floating = Filled(1, 1, kDark);
+  EditCanvas edit;
+  edit.Attach(&f.image, &f.history);
+  edit.floating = &floating;
+  edit.selection = {0, 0, 1, 1};
+  edit.SetTool(static_cast<int>(CanvasTool::kSelect));
+  std::optional<ResolvedTarget> target = ResolveEffectTarget(EffectCanvasFrom(edit));
+  ASSERT_TRUE(target);
+  EXPECT_EQ(target->image, &floating);
+  edit.SetTool(static_cast<int>(CanvasTool::kPen));
+  target = ResolveEffectTarget(EffectCanvasFrom(edit));
+  ASSERT_TRUE(target);
+  EXPECT_EQ(target->image, &f.image);
+  EXPECT_EQ(target->rect, (Rect{0, 0, 1, 1}));
+}
+
 }  // namespace
 }  // namespace morvane::testing

@@ -237,7 +237,7 @@ TEST_F(EffectControlsTest, TheToolbarRunsEffectsAndRemembersItsClosing) {
 
   bool opened = false;
   window_->Effects()->SetDialogDriver([&](ParamEffectDialog& d) {
-    opened = d.Section() == "Effect blur dialog";
+    opened = d.Section() == "Effect blur dialog" && d.windowTitle() == "Blur image";
     d.reject();
   });
   bar->Button(32892)->click();
