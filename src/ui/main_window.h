@@ -33,6 +33,7 @@ class QToolButton;
 
 namespace morvane {
 
+class DrawController;
 class EditArea;
 class FrameList;
 
@@ -58,6 +59,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   MruList& LibraryHistory() { return libraries_; }
   FrameList* Frames() const { return frameList_; }
   EditArea* Canvas() const { return editArea_; }
+  DrawController* Drawing() const { return draw_.get(); }
   QString StatusText(int field) const;
   QString SizeLabelText() const;
   QString FormatButtonText() const;
@@ -182,6 +184,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   int aniFrame_ = -1;  // the frame the preview shows; -1 while it does not run
   int aniElapsedMs_ = 0;
   bool closing_ = false;
+  // Declared last: destroyed first, while the document and the edit area still exist.
+  std::unique_ptr<DrawController> draw_;
 };
 
 }  // namespace morvane
