@@ -3,13 +3,9 @@
 // only places the image for it.
 #pragma once
 
-namespace morvane {
+#include "editing/edit_canvas.h"
 
-struct ImagePoint {
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const ImagePoint&, const ImagePoint&) = default;
-};
+namespace morvane {
 
 class CanvasView {
  public:

@@ -81,7 +81,10 @@ bool EditCanvas::PushesUndoOnPress() const {
 
 void EditCanvas::PushUndo() {
   if (history_ == nullptr || target_ == nullptr) return;
-  history_->Push(target_, floating, tool_, selection, backgroundColour);
+  const bool floats =
+      floating != nullptr && floating->IsLive() && beneath != nullptr && beneath->IsLive();
+  history_->Push(floats ? beneath : target_, floats ? floating : nullptr, tool_, selection,
+                 backgroundColour);
 }
 
 void EditCanvas::Changed() {

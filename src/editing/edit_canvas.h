@@ -102,6 +102,8 @@ class EditCanvas {
   // tool and saved with every undo step.
   Rect selection{kNotSet, 0, 0, 0};
   CDib* floating = nullptr;
+  // The image under the floating bitmap; undo steps save it instead of the composite.
+  CDib* beneath = nullptr;
   // Where hotspot placement starts and ends.
   ImagePoint hotspot{0, 0};
 

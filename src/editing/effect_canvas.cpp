@@ -49,8 +49,6 @@ bool RestoreEffectUndo(EffectCanvas& canvas, bool keep) {
   canvas.selection = slot->context.selection;
   if (canvas.floating != nullptr && !slot->floating.IsEmpty()) {
     slot->floating.RestoreSnapshotTo(*canvas.floating);
-    // The selection belongs to the floating bitmap; the frame beneath is not confined by it.
-    canvas.image->clip = {0, 0, canvas.image->GetWidth(), canvas.image->GetHeight()};
   }
   // A cancelled preview must not come back through Redo.
   if (!keep) canvas.history->DiscardRedo();

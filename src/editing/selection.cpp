@@ -188,6 +188,22 @@ void SelectionModel::Remove(CDib& target) {
   ClipTo(target, nullptr);
 }
 
+void SelectionModel::Settle(CDib& target) {
+  if (!Exists()) return;
+  const Rect r = Normalised(rect_);
+  const int w = target.GetWidth(), h = target.GetHeight();
+  const bool whole = r.left <= 0 && r.top <= 0 && r.right >= w && r.bottom >= h;
+  const Rect inside = IntersectWithImage(r, w, h);
+  if (whole || inside.Width() <= 0) {
+    Remove(target);
+    return;
+  }
+  const Rect keep = r;
+  Remove(target);
+  rect_ = keep;
+  ClipTo(target, &rect_);
+}
+
 void SelectionModel::DeleteFloating(CDib& target) {
   if (IsFloating() && BeneathFits(target)) beneath_.CopyTo(target);
   Remove(target);

@@ -54,6 +54,10 @@ class SelectionModel {
   void Composite(CDib& target, bool transparentMode) const;
   // Forgets the selection; the pixels now in target stay (a floating bitmap is dropped).
   void Remove(CDib& target);
+  // Another tool was chosen: the floating pixels stay in the image where they are and the
+  // rectangle stays as the drawing clip. A rectangle covering the whole image or lying wholly
+  // outside it is removed.
+  void Settle(CDib& target);
   // The floating pixels are gone and their hole stays: target = beneath.
   void DeleteFloating(CDib& target);
   void SelectAll(CDib& target, bool transparentMode);

@@ -6,21 +6,21 @@ namespace morvane {
 namespace {
 
 constexpr std::array<DrawTool, 15> kTools = {{
-    {tool::kPen, 32907, "Pen", "P", ToolPanel::kPen},
-    {tool::kLine, 32911, "Line", "L", ToolPanel::kNone},
-    {tool::kRectangle, 32912, "Rectangle", "R", ToolPanel::kRectangle},
-    {tool::kFilledRectangle, 32913, "Filled rectangle", "Shift+R", ToolPanel::kRectangle},
-    {tool::kEllipse, 32914, "Ellipse", "E", ToolPanel::kNone},
-    {tool::kFilledEllipse, 32915, "Filled ellipse", "Shift+E", ToolPanel::kNone},
-    {tool::kPolyline, 32916, "Polyline", "W", ToolPanel::kPolygon},
-    {tool::kPolygon, 32917, "Polygon", "Shift+W", ToolPanel::kPolygon},
-    {tool::kFill, 32918, "Fill", "F", ToolPanel::kNone},
-    {tool::kText, 32920, "Text", "T", ToolPanel::kText},
-    {tool::kEraser, 33066, "Eraser", "C", ToolPanel::kEraser},
-    {tool::kSelect, 32906, "Select rectangle area", "S", ToolPanel::kNone},
-    {tool::kReplace, 32919, "Replace colors", "", ToolPanel::kReplace},
-    {tool::kBlur, 32921, "Blur", "", ToolPanel::kNone},
-    {tool::kPickColor, 32923, "Pick color", "I", ToolPanel::kNone},
+    {tool::kPen, 32907, "Pen", "P", PanelKind::kPen},
+    {tool::kLine, 32911, "Line", "L", PanelKind::kNone},
+    {tool::kRectangle, 32912, "Rectangle", "R", PanelKind::kRectangle},
+    {tool::kFilledRectangle, 32913, "Filled rectangle", "Shift+R", PanelKind::kRectangle},
+    {tool::kEllipse, 32914, "Ellipse", "E", PanelKind::kNone},
+    {tool::kFilledEllipse, 32915, "Filled ellipse", "Shift+E", PanelKind::kNone},
+    {tool::kPolyline, 32916, "Polyline", "W", PanelKind::kPolygon},
+    {tool::kPolygon, 32917, "Polygon", "Shift+W", PanelKind::kPolygon},
+    {tool::kFill, 32918, "Fill", "F", PanelKind::kNone},
+    {tool::kText, 32920, "Text", "T", PanelKind::kText},
+    {tool::kEraser, 33066, "Eraser", "C", PanelKind::kEraser},
+    {tool::kSelect, 32906, "Select rectangle area", "S", PanelKind::kNone},
+    {tool::kReplace, 32919, "Replace colors", "", PanelKind::kReplace},
+    {tool::kBlur, 32921, "Blur", "", PanelKind::kNone},
+    {tool::kPickColor, 32923, "Pick color", "I", PanelKind::kNone},
 }};
 
 }  // namespace
@@ -43,21 +43,21 @@ const DrawTool* ToolByCommand(int command) {
   return nullptr;
 }
 
-std::string_view PanelSection(ToolPanel panel) {
+std::string_view PanelSection(PanelKind panel) {
   switch (panel) {
-    case ToolPanel::kPen:
+    case PanelKind::kPen:
       return "Pen properties dialog";
-    case ToolPanel::kEraser:
+    case PanelKind::kEraser:
       return "Eraser properties dialog";
-    case ToolPanel::kRectangle:
+    case PanelKind::kRectangle:
       return "Rectangle properties dialog";
-    case ToolPanel::kPolygon:
+    case PanelKind::kPolygon:
       return "Polygon properties dialog";
-    case ToolPanel::kReplace:
+    case PanelKind::kReplace:
       return "Replace properties dialog";
-    case ToolPanel::kText:
+    case PanelKind::kText:
       return "Text properties dialog";
-    case ToolPanel::kNone:
+    case PanelKind::kNone:
       break;
   }
   return {};

@@ -28,14 +28,14 @@ inline constexpr int kHotspot = 15;
 inline constexpr int kCount = 16;
 }  // namespace tool
 
-enum class ToolPanel { kNone, kPen, kEraser, kRectangle, kPolygon, kReplace, kText };
+enum class PanelKind { kNone, kPen, kEraser, kRectangle, kPolygon, kReplace, kText };
 
 struct DrawTool {
   int index;
   int command;  // Draw-menu command; 0 for hotspot placement, which has none
   std::string_view name;
   std::string_view shortcut;  // portable key text, empty when the tool has none
-  ToolPanel panel;
+  PanelKind panel;
 };
 
 // The tools that the Draw menu and the toolbox offer, in menu order.
@@ -44,7 +44,6 @@ const DrawTool* ToolByIndex(int index);
 const DrawTool* ToolByCommand(int command);
 
 // The settings section of a panel ("Pen properties dialog" ...); empty for none.
-std::string_view PanelSection(ToolPanel panel);
-inline constexpr std::string_view kFillPanelSection = "Fill properties dialog";
+std::string_view PanelSection(PanelKind panel);
 
 }  // namespace morvane

@@ -80,8 +80,13 @@ ColorBar::ColorBar(QWidget* parent) : QWidget(parent) {
           [this](int v) { SetColor(0, WithAlpha(first_, 255 - v), true); });
   connect(alpha2_, &QSlider::valueChanged, this,
           [this](int v) { SetColor(1, WithAlpha(second_, 255 - v), true); });
-  column->addWidget(alpha1_);
-  column->addWidget(alpha2_);
+  auto* alphaGrid = new QGridLayout;
+  alphaGrid->addWidget(new QLabel(tr("Transparency")), 0, 0);
+  alphaGrid->addWidget(alpha1_, 0, 1);
+  alphaGrid->addWidget(new QLabel(tr("Transparency 2")), 1, 0);
+  alphaGrid->addWidget(alpha2_, 1, 1);
+  column->addLayout(alphaGrid);
+  column->addWidget(new QLabel(tr("Color history")));
 
   auto* historyGrid = new QGridLayout;
   historyGrid->setSpacing(2);

@@ -103,7 +103,7 @@ bool EffectsController::RunEffect(int commandId) {
   bool cancelled = false;
   std::vector<int> touched{document_.Current()};
   if (command->languageSection == nullptr) {
-    RunInstantEffect(*effect, canvas);
+    RunInstant(*effect, canvas);
   } else {
     std::vector<ExtraFrame> extras = effect->multiFrame ? ExtraFrames() : std::vector<ExtraFrame>{};
     if (effect->multiFrame) {
@@ -121,6 +121,23 @@ bool EffectsController::RunEffect(int commandId) {
   if (cancelled && !wasModified) document_.SetModified(false);
   if (hooks_.refresh) hooks_.refresh();
   return true;
+}
+
+void EffectsController::RunInstant(const EffectInfo& effect, EffectCanvas& canvas) {
+  const bool lift = effect.geometric && canvas.HasSelection() && !canvas.HasFloating() &&
+                    hooks_.liftSelection && hooks_.canvas;
+  if (!lift) {
+    RunInstantEffect(effect, canvas);
+  } else {
+    // The step holds the selection as it was; the effect then turns the lifted bitmap.
+    PushEffectUndo(canvas);
+    hooks_.liftSelection();
+    canvas = hooks_.canvas();
+    RunOnTarget(effect, canvas, DefaultValues(effect));
+  }
+  if (effect.geometric && canvas.HasFloating() && hooks_.selectionMoved) {
+    hooks_.selectionMoved(canvas.selection);
+  }
 }
 
 void EffectsController::RunDialog(EffectSession& session, int commandId) {

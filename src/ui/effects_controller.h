@@ -31,6 +31,10 @@ class EffectsController : public QObject {
     std::function<void()> refresh;
     // Disables the tool windows while an effect runs (false) and enables them again (true).
     std::function<void(bool)> enableToolWindows;
+    // Turns an in-place selection into a floating one (flips and rotations work on that).
+    std::function<void()> liftSelection;
+    // A geometric effect moved or resized the selection to this rectangle.
+    std::function<void(Rect)> selectionMoved;
   };
 
   EffectsController(IconDocument& document, Settings& settings, const LanguagePack& pack,
@@ -56,6 +60,7 @@ class EffectsController : public QObject {
 
  private:
   void RunDialog(EffectSession& session, int commandId);
+  void RunInstant(const EffectInfo& effect, EffectCanvas& canvas);
   std::vector<ExtraFrame> ExtraFrames();
   void PlaceToolbar();
 

@@ -33,6 +33,7 @@ class QToolButton;
 
 namespace morvane {
 
+class DrawController;
 class EditArea;
 class EffectsController;
 class FrameList;
@@ -60,6 +61,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   FrameList* Frames() const { return frameList_; }
   EditArea* Canvas() const { return editArea_; }
   EffectsController* Effects() const { return effects_; }
+  DrawController* Drawing() const { return draw_.get(); }
   QString StatusText(int field) const;
   QString SizeLabelText() const;
   QString FormatButtonText() const;
@@ -187,6 +189,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   int aniFrame_ = -1;  // the frame the preview shows; -1 while it does not run
   int aniElapsedMs_ = 0;
   bool closing_ = false;
+  // Declared last: destroyed first, while the document and the edit area still exist.
+  std::unique_ptr<DrawController> draw_;
 };
 
 }  // namespace morvane

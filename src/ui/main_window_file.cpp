@@ -14,6 +14,8 @@
 #include "shell/file_filters.h"
 #include "ui/main_window.h"
 
+#include "ui/draw_controller.h"
+
 namespace morvane {
 namespace {
 
@@ -237,8 +239,9 @@ void MainWindow::RunStartupCommand(const StartupCommand& command) {
     case StartupAction::kOpenLibrary:
       OpenLibraryPath(command.path);
       break;
-    // The clipboard hand-over of the export plug-in arrives with the clipboard commands.
+    // The export plug-in's hand-over: the clipboard picture becomes a new image.
     case StartupAction::kPasteClipboard:
+      draw_->Paste(true);
       break;
     case StartupAction::kNone:
       break;

@@ -10,6 +10,8 @@
 #include "shell/language_pack_menu.h"
 #include "ui/history_icons.h"
 #include "ui/main_window.h"
+
+#include "ui/draw_controller.h"
 #include "ui/widget_translation.h"
 
 namespace morvane {
@@ -44,6 +46,10 @@ void MainWindow::RegisterCommands() {
   RegisterObjectCommands();
   RegisterImageCommands();
   RegisterViewCommands();
+  draw_->RegisterCommands([this](int id, std::function<void()> run, std::function<bool()> enabled,
+                                 std::function<bool()> checked) {
+    Register(id, std::move(run), std::move(enabled), std::move(checked));
+  });
   RegisterEffectCommands();
 }
 

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "shell/draw_tools.h"
 
@@ -117,8 +118,12 @@ QIcon ToolIcon(int index) {
 }
 
 Toolbox::Toolbox(QWidget* parent) : QWidget(parent), group_(new QButtonGroup(this)) {
-  auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(2, 2, 2, 2);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(2, 2, 2, 2);
+  auto* grid = new QGridLayout;
+  column->addLayout(grid);
+  // The buttons stay together at the top however tall the dock is.
+  column->addStretch();
   grid->setSpacing(1);
   group_->setExclusive(true);
   int slot = 0;

@@ -13,10 +13,13 @@
 #include <QSlider>
 #include <QToolButton>
 
+#include "editing/canvas_session.h"
+#include "shell/commands.h"
 #include "shell/effect_catalogue.h"
 #include "shell/settings_main_window.h"
 #include "shell/settings_store.h"
 #include "support/qt_app.h"
+#include "ui/draw_controller.h"
 #include "ui/effect_dialog.h"
 #include "ui/effects_controller.h"
 #include "ui/effects_toolbar.h"
@@ -212,6 +215,33 @@ TEST_F(EffectControlsTest, CancelLeavesAnUnmodifiedDocumentUnmodified) {
   EXPECT_FALSE(window_->Document().IsModified());
   Open(32888, [](ParamEffectDialog& d) { d.accept(); });
   EXPECT_TRUE(window_->Document().IsModified());
+}
+
+TEST_F(EffectControlsTest, ATurnOfAFloatingSelectionTurnsTheSelectionAndUndoesInOneStep) {
+  CDib picture;
+  ASSERT_TRUE(picture.Create(4, 2));
+  for (int x = 0; x < 4; ++x) {
+    picture.Row(0)[x] = 0xFF000010u + static_cast<Pixel>(x);
+    picture.Row(1)[x] = 0xFF000020u + static_cast<Pixel>(x);
+  }
+  CanvasSession& session = window_->Drawing()->Session();
+  ASSERT_TRUE(session.Paste(std::move(picture)));
+  const SelectionModel& model = session.SelectionState();
+  ASSERT_TRUE(model.IsFloating());
+  const std::vector<Pixel> frameBefore = PixelsOf(Image());
+
+  ASSERT_TRUE(window_->RunCommand(32896));  // Rotate 90 CW
+  ASSERT_EQ(model.Floating().GetWidth(), 2);
+  ASSERT_EQ(model.Floating().GetHeight(), 4);
+  EXPECT_EQ(model.Rectangle(), (Rect{0, 0, 2, 4}));
+  // Clockwise: the bottom row becomes the left column, read upwards.
+  EXPECT_EQ(model.Floating().Row(0)[0], 0xFF000020u);
+  EXPECT_EQ(model.Floating().Row(0)[1], 0xFF000010u);
+  EXPECT_EQ(PixelsOf(Image()), frameBefore);
+
+  ASSERT_TRUE(window_->RunCommand(command::kUndo));
+  EXPECT_EQ(session.SelectionState().Floating().GetWidth(), 4);
+  EXPECT_EQ(session.SelectionState().Rectangle(), (Rect{0, 0, 4, 2}));
 }
 
 TEST_F(EffectControlsTest, AcceleratorsAndParameterlessCommands) {
