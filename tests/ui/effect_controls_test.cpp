@@ -244,6 +244,41 @@ TEST_F(EffectControlsTest, ATurnOfAFloatingSelectionTurnsTheSelectionAndUndoesIn
   EXPECT_EQ(session.SelectionState().Rectangle(), (Rect{0, 0, 4, 2}));
 }
 
+TEST_F(EffectControlsTest, AnInPlaceSelectionConfinesADialogEffect) {
+  CanvasSession& session = window_->Drawing()->Session();
+  EditCanvas& canvas = session.Canvas();
+  canvas.SetTool(static_cast<int>(CanvasTool::kSelect));
+  canvas.Press({10, 8}, MouseButton::kLeft);
+  canvas.Move({14, 12});
+  canvas.Release({14, 12}, MouseButton::kLeft);
+  canvas.SetTool(static_cast<int>(CanvasTool::kPen));
+  ASSERT_TRUE(session.HasSelection());
+  ASSERT_FALSE(session.SelectionState().IsFloating());
+  const Rect r = session.SelectionState().Rectangle();
+  CDib before;
+  ASSERT_TRUE(Image().CopyTo(before));
+
+  Open(33025, [](ParamEffectDialog& d) {  // Opacity
+    d.SetParam(0, -50);
+    d.accept();
+  });
+  int changed = 0;
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      const Pixel was = before.Row(y)[x];
+      const Pixel now = Image().Row(y)[x];
+      if (r.Contains(x, y) && (was >> 24) != 0) {
+        // -50 lowers alpha by truncate(-50 x 255 / 100) = 127.
+        EXPECT_EQ(now, (was & 0xFFFFFF) | (((was >> 24) - 127) << 24)) << x << "," << y;
+        ++changed;
+      } else {
+        EXPECT_EQ(now, was) << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GT(changed, 0);
+}
+
 TEST_F(EffectControlsTest, AcceleratorsAndParameterlessCommands) {
   EXPECT_EQ(window_->Action(32887)->shortcut(), QKeySequence(Qt::Key_F5));
   EXPECT_EQ(window_->Action(32888)->shortcut(), QKeySequence(Qt::Key_F6));
