@@ -181,6 +181,12 @@ void EditCanvas::Release(ImagePoint p, MouseButton button, unsigned mods) {
   Changed();
 }
 
+void EditCanvas::Hover(ImagePoint p) {
+  if (!HasFrame() || stroke_.active || !IsPolyTool(tool_) || points_.empty()) return;
+  WithChannelLocks([&] { RedrawPoly(&p); });
+  Changed();
+}
+
 void EditCanvas::Key(CanvasKey key, ImagePoint cursor) {
   if (!HasFrame() || !IsPolyTool(tool_)) return;
   switch (key) {
@@ -326,6 +332,11 @@ void EditCanvas::AddVertex(ImagePoint p) {
 
 void EditCanvas::RemoveVertex(const ImagePoint* cursor) {
   if (!points_.empty()) points_.pop_back();
+  // Without a vertex there is no shape, not even a dot at the cursor.
+  if (points_.empty()) {
+    RestoreBase();
+    return;
+  }
   RedrawPoly(cursor);
 }
 

@@ -121,6 +121,8 @@ class EditCanvas {
   // Enter finishes a polyline or polygon, Space adds the cursor as a vertex, Backspace removes
   // the last vertex.
   void Key(CanvasKey key, ImagePoint cursor);
+  // The cursor moved with no button down: a polyline or polygon in progress follows it.
+  void Hover(ImagePoint p);
   bool InStroke() const { return stroke_.active; }
 
   // --- Commands ------------------------------------------------------------------------------

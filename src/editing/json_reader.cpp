@@ -86,8 +86,9 @@ class Parser {
       if (pos_ >= s_.size() || s_[pos_] != ':') return Fail("expected ':'");
       ++pos_;
       SkipSpace();
-      out.members.emplace_back(std::move(name), JsonValue{});
-      if (!Value(out.members.back().second, depth + 1)) return false;
+      out.keys.push_back(std::move(name));
+      out.items.emplace_back();
+      if (!Value(out.items.back(), depth + 1)) return false;
       SkipSpace();
       if (pos_ < s_.size() && s_[pos_] == ',') {
         ++pos_;
@@ -266,8 +267,9 @@ class Parser {
 }  // namespace
 
 const JsonValue* JsonValue::Find(std::string_view name) const {
-  for (const auto& [key, value] : members) {
-    if (key == name) return &value;
+  if (!IsObject()) return nullptr;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i] == name) return &items[i];
   }
   return nullptr;
 }

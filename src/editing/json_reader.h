@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace morvane {
@@ -21,8 +20,9 @@ class JsonValue {
   bool boolean = false;
   double number = 0;
   std::string text;
-  std::vector<JsonValue> items;                            // array elements
-  std::vector<std::pair<std::string, JsonValue>> members;  // object members, in order
+  // Array elements, or object member values in order, named by keys (keys[i] names items[i]).
+  std::vector<JsonValue> items;
+  std::vector<std::string> keys;
 
   bool IsNull() const { return kind == Kind::kNull; }
   bool IsBool() const { return kind == Kind::kBool; }

@@ -158,7 +158,9 @@ struct DrawScript::Step {
 
 DrawScript::DrawScript() = default;
 DrawScript::~DrawScript() = default;
-std::size_t DrawScript::StepCount() const { return steps_.size(); }
+std::size_t DrawScript::StepCount() const {
+  return steps_.size();
+}
 
 std::vector<std::string_view> ScriptToolNames() {
   std::vector<std::string_view> names;
@@ -317,7 +319,9 @@ std::string CheckStops(const Step& step, std::string& key) {
 
 std::string ReadStep(const JsonValue& v, Step& step, std::string& key) {
   if (!v.IsObject()) return "a step must be an object";
-  for (const auto& [name, value] : v.members) {
+  for (std::size_t m = 0; m < v.keys.size(); ++m) {
+    const std::string& name = v.keys[m];
+    const JsonValue& value = v.items[m];
     key = name;
     std::string problem;
     if (name == "tool") {

@@ -345,7 +345,12 @@ void EditArea::mouseMoveEvent(QMouseEvent* event) {
     session_->Canvas().Move(MapInput(event->position()), ModsOf(event->modifiers()));
     RefreshDisplay();
     emit CanvasEdited();
+  } else if (InputEnabled() && !session_->Canvas().Points().empty()) {
+    // A polyline or polygon in progress follows the cursor between clicks.
+    session_->Canvas().Hover(MapInput(event->position()));
+    RefreshDisplay();
   }
+  UpdateCursor(pixel);
   ReportStatus(pixel);
   viewport()->update();
   QAbstractScrollArea::mouseMoveEvent(event);
@@ -404,6 +409,65 @@ void EditArea::keyPressEvent(QKeyEvent* event) {
   }
   ImageChanged();
   emit CanvasEdited();
+}
+
+void EditArea::UpdateCursor(std::optional<QPoint> pixel) {
+  if (!session_ || shownFrame_ >= 0) {
+    viewport()->unsetCursor();
+    return;
+  }
+  const EditCanvas& canvas = session_->Canvas();
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  switch (static_cast<CanvasTool>(canvas.Tool())) {
+    case CanvasTool::kSelect: {
+      // The drag or hit-test state: move inside, sizing arrows on the bands and corners.
+      const int code = dragging_ ? session_->SelectionState().DragMode()
+                       : pixel   ? session_->Selection().HitAt(canvas, {pixel->x(), pixel->y()})
+                                 : 0;
+      switch (code) {
+        case selection_hit::kInside:
+          shape = Qt::SizeAllCursor;
+          break;
+        case selection_hit::kLeft:
+        case selection_hit::kRight:
+          shape = Qt::SizeHorCursor;
+          break;
+        case selection_hit::kTop:
+        case selection_hit::kBottom:
+          shape = Qt::SizeVerCursor;
+          break;
+        case selection_hit::kRight | selection_hit::kBottom:
+        case selection_hit::kLeft | selection_hit::kTop:
+          shape = Qt::SizeFDiagCursor;
+          break;
+        case selection_hit::kLeft | selection_hit::kBottom:
+        case selection_hit::kRight | selection_hit::kTop:
+          shape = Qt::SizeBDiagCursor;
+          break;
+        default:
+          shape = Qt::CrossCursor;
+          break;
+      }
+      break;
+    }
+    case CanvasTool::kPen:
+    case CanvasTool::kLine:
+    case CanvasTool::kRectangle:
+    case CanvasTool::kFilledRectangle:
+    case CanvasTool::kEllipse:
+    case CanvasTool::kFilledEllipse:
+    case CanvasTool::kPolyline:
+    case CanvasTool::kPolygon:
+      shape = Qt::CrossCursor;
+      break;
+    case CanvasTool::kFill:
+    case CanvasTool::kPickColor:
+      shape = Qt::PointingHandCursor;
+      break;
+    default:
+      break;
+  }
+  viewport()->setCursor(shape);
 }
 
 void EditArea::AutoScroll(QPointF pos) {

@@ -86,6 +86,8 @@ class EditArea : public QAbstractScrollArea {
   void ReportStatus(std::optional<QPoint> pixel);
   void PaintOverlays(QPainter& painter, const QRect& target);
   void AutoScroll(QPointF pos);
+  // The pointer shape follows the tool and, for the Select tool, the hit test.
+  void UpdateCursor(std::optional<QPoint> pixel);
   void RefreshDisplay();
 
   const IconDocument* document_ = nullptr;

@@ -92,6 +92,19 @@ TEST_F(CliDraw, FillAndEraserFollowTheSettings) {
   EXPECT_EQ(AlphaOf(after.GetPixel(17, 3)), 0u);
 }
 
+TEST_F(CliDraw, ReadsTheScriptFromStandardInput) {
+  const std::filesystem::path source = WriteSourcePng(dir_.path(), 16);
+  const std::filesystem::path script = dir_.path() / "stdin.json";
+  std::ofstream(script) << R"([{"tool": "pen", "points": [[0, 0]], "color": "#FF010203"}])";
+  const std::string command = ShellQuote(MORVANE_CLI_PATH) + " draw " + ShellQuote(Path(source)) +
+                              " " + ShellQuote(Out("o.png")) + " --script - < " +
+                              ShellQuote(Path(script));
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  CDib after;
+  ASSERT_TRUE(LoadPictureFile(Out("o.png"), after).ok());
+  EXPECT_EQ(after.GetPixel(0, 0), 0xFF010203u);
+}
+
 TEST_F(CliDraw, BadScriptsNameTheStepAndKeyAndWriteNothing) {
   struct Case {
     const char* script;

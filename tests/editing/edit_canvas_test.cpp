@@ -150,6 +150,11 @@ TEST_F(CanvasTest, RightReleaseRemovesTheLastVertexAndRedraws) {
   Click({1, 1}, MouseButton::kRight);
   EXPECT_EQ(canvas.Points().size(), 1u);
   EXPECT_EQ(image.GetPixel(5, 1), 0u);
+  canvas.Hover({1, 6});  // the open segment follows the cursor
+  EXPECT_NE(image.GetPixel(1, 4), 0u);
+  Click({1, 1}, MouseButton::kRight);
+  EXPECT_TRUE(canvas.Points().empty());
+  EXPECT_EQ(CountNonZero(), 0);
 }
 
 TEST_F(CanvasTest, PickColorTakesThePixelAndReturnsToThePreviousTool) {
