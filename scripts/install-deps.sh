@@ -12,7 +12,7 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # independent peers for interoperability tests, and a display for the editor's tests
-  imagemagick python3 python3-pil icoutils xvfb xauth x11-utils
+  imagemagick python3 python3-pil icoutils xvfb xauth x11-utils xclip
   # desktop integration tests: desktop entries, MIME database, gio queries, setpriv
   desktop-file-utils libglib2.0-bin shared-mime-info util-linux
 )

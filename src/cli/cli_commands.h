@@ -11,10 +11,12 @@ int RunInfo(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 int RunExtract(const std::vector<std::string>& args);
 int RunEffect(const std::vector<std::string>& args);
+int RunDraw(const std::vector<std::string>& args);
 
 extern const char* const kInfoUsage;
 extern const char* const kConvertUsage;
 extern const char* const kExtractUsage;
 extern const char* const kEffectUsage;
+extern const char* const kDrawUsage;
 
 }  // namespace morvane::cli

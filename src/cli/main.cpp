@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "  convert INPUT... OUTPUT [...]  read objects, write .ico .cur .ani .icl .png .gif .jpg .bmp\n"
     "  extract INPUT OUTDIR           groups as stored, or frames as PNG files\n"
     "  effect NAME INPUT OUTPUT       apply an effect to every frame (effect --list)\n"
+    "  draw INPUT OUTPUT --script F   run drawing steps (pen, line, fill, ...) on the frames\n"
     "\n"
     "  --help      show this text (or a command's, after its name)\n"
     "  --version   show the version\n"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
   if (command == "convert") return RunConvert(args);
   if (command == "extract") return RunExtract(args);
   if (command == "effect") return RunEffect(args);
+  if (command == "draw") return RunDraw(args);
   if (command.empty()) return UsageError("no command given", kUsage);
   return UsageError("unknown command " + std::string(command), kUsage);
 }

@@ -62,17 +62,6 @@ Rect Intersect(const Rect& r, const Rect& bounds) {
   return n;
 }
 
-// Copies the source rectangle 1:1 so that its top-left lands on (x, y) of target, clipped to
-// the target.
-void CopyRect(const CDib& source, Rect from, CDib& target, int x, int y) {
-  const int columns = std::min(from.Width(), target.GetWidth() - x);
-  const int rows = std::min(from.Height(), target.GetHeight() - y);
-  for (int r = 0; r < rows; ++r) {
-    const Pixel* s = source.Row(from.top + r) + from.left;
-    std::copy(s, s + columns, target.Row(y + r) + x);
-  }
-}
-
 // Reductions convert the whole image, whatever selection narrows its clip at the moment.
 template <typename Reduce>
 bool ReduceWholeImage(CDib& image, Reduce reduce) {
@@ -242,7 +231,11 @@ FrameStatus IconDocument::ResizeFrame(int index, int width, int height, Rect sou
   }
   CDib resized;
   if (!resized.Create(width, height)) return FrameStatus::kOutOfMemory;
-  if (from.Width() > 0 && from.Height() > 0) CopyRect(old, from, resized, x, y);
+  // Through the one scaling routine at equal sizes: pixels pass through unchanged, except that
+  // fully transparent ones come out as transparent black, so no stale colour bits survive.
+  if (from.Width() > 0 && from.Height() > 0) {
+    old.StretchTo(resized, from, 0.7, Rect{x, y, x + from.Width(), y + from.Height()});
+  }
   frame.image = std::move(resized);
   FramesChanged();
   ImageChanged(index);

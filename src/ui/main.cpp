@@ -58,5 +58,11 @@ int main(int argc, char* argv[]) {
     if (incoming) AddHandedOverPicture(window.Document(), *incoming);
     window.RunStartupCommand(command);
   });
+  // Pictures of the dialogs over the editor (scripts/screenshot.sh): runs one menu command once
+  // the file is open.
+  const int shownCommand = qEnvironmentVariableIntValue("MORVANE_SCREENSHOT_COMMAND");
+  if (shownCommand > 0) {
+    QTimer::singleShot(300, &window, [&window, shownCommand] { window.RunCommand(shownCommand); });
+  }
   return QApplication::exec();
 }

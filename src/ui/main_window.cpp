@@ -18,6 +18,7 @@
 #include "shell/frame_texts.h"
 #include "shell/language_pack_menu.h"
 #include "shell/zoom.h"
+#include "ui/draw_controller.h"
 #include "ui/edit_area.h"
 #include "ui/export_controller.h"
 #include "ui/frame_list.h"
@@ -102,6 +103,7 @@ void MainWindow::SaveSettings() {
   state_.zoom = editArea_->ZoomLevel();
   state_.showGrid = editArea_->ShowGrid();
   state_.transpColor = editArea_->Background();
+  draw_->SaveState();
   state_.x = x();
   state_.y = y();
   state_.width = width();
@@ -123,6 +125,18 @@ void MainWindow::BuildLayout() {
   // The edit area shows transparent pixels over the transparent colour of "Transp color".
   editArea_->SetBackground(state_.transpColor);
   editArea_->SetShowGrid(state_.showGrid);
+  DrawContext draw;
+  draw.window = this;
+  draw.document = &document_;
+  draw.settings = &settings_;
+  draw.state = &state_;
+  draw.area = editArea_;
+  draw.prompts = [this]() -> Prompts& { return *prompts_; };
+  draw.message = [this](std::string_view key, std::string_view english) {
+    return Message(key, english);
+  };
+  draw.updateCommands = [this] { UpdateCommands(); };
+  draw_ = std::make_unique<DrawController>(draw);
 
   auto* splitter = new QSplitter(this);
   splitter->addWidget(frameList_);

@@ -33,8 +33,10 @@ class QToolButton;
 
 namespace morvane {
 
+class DrawController;
 class EditArea;
 class ExportController;
+class EffectsController;
 class FrameList;
 class ImportController;
 class LibraryController;
@@ -62,6 +64,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   MruList& LibraryHistory() { return libraries_; }
   FrameList* Frames() const { return frameList_; }
   EditArea* Canvas() const { return editArea_; }
+  EffectsController* Effects() const { return effects_; }
+  DrawController* Drawing() const { return draw_.get(); }
   QString StatusText(int field) const;
   QString SizeLabelText() const;
   QString FormatButtonText() const;
@@ -121,6 +125,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   // Builds the import, export and library controllers and registers their commands.
   void RegisterControllerCommands();
   EditorContext MakeContext();
+  // main_window_effects.cpp
+  void RegisterEffectCommands();
   void Register(int id, std::function<void()> run, std::function<bool()> enabled = {},
                 std::function<bool()> checked = {});
   void BuildMenus();
@@ -182,6 +188,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
 
   FrameList* frameList_ = nullptr;
   EditArea* editArea_ = nullptr;
+  EffectsController* effects_ = nullptr;
   QLabel* sizeLabel_ = nullptr;
   QToolButton* formatButton_ = nullptr;
   QComboBox* zoomCombo_ = nullptr;
@@ -197,6 +204,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   int aniFrame_ = -1;  // the frame the preview shows; -1 while it does not run
   int aniElapsedMs_ = 0;
   bool closing_ = false;
+  // Declared last: destroyed first, while the document and the edit area still exist.
+  std::unique_ptr<DrawController> draw_;
 };
 
 }  // namespace morvane

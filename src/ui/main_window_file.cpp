@@ -18,6 +18,8 @@
 #include "ui/desktop_commands.h"
 #include "ui/main_window.h"
 
+#include "ui/draw_controller.h"
+
 namespace morvane {
 namespace {
 
@@ -275,8 +277,9 @@ void MainWindow::RunStartupCommand(const StartupCommand& command) {
     case StartupAction::kOpenLibrary:
       OpenLibraryPath(command.path);
       break;
-    // The clipboard hand-over of the export plug-in arrives with the clipboard commands.
+    // The export plug-in's hand-over: the clipboard picture becomes a new image.
     case StartupAction::kPasteClipboard:
+      draw_->Paste(true);
       break;
     // Handed over before the window was built (handover_import.h).
     case StartupAction::kImport:

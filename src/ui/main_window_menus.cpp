@@ -11,6 +11,8 @@
 #include "ui/history_icons.h"
 #include "ui/library_controller.h"
 #include "ui/main_window.h"
+
+#include "ui/draw_controller.h"
 #include "ui/widget_translation.h"
 
 namespace morvane {
@@ -46,6 +48,11 @@ void MainWindow::RegisterCommands() {
   RegisterImageCommands();
   RegisterViewCommands();
   RegisterControllerCommands();
+  draw_->RegisterCommands([this](int id, std::function<void()> run, std::function<bool()> enabled,
+                                 std::function<bool()> checked) {
+    Register(id, std::move(run), std::move(enabled), std::move(checked));
+  });
+  RegisterEffectCommands();
 }
 
 void MainWindow::BuildMenus() {

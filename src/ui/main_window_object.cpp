@@ -7,6 +7,7 @@
 #include "ui/ani_properties_dialog.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/dither_dialog.h"
+#include "ui/draw_controller.h"
 #include "ui/edit_area.h"
 #include "ui/frame_list.h"
 #include "ui/main_window.h"
@@ -22,10 +23,7 @@ QString Q(const std::string& text) {
 }  // namespace
 
 UndoContext MainWindow::CanvasState() const {
-  UndoContext context;
-  context.tool = state_.lastTool - 9;
-  context.background = editArea_->Background();
-  return context;
+  return draw_->CanvasState();
 }
 
 void MainWindow::RegisterObjectCommands() {
@@ -181,16 +179,13 @@ void MainWindow::SixteenColors() {
   if (dialog.Failed()) ShowFrameStatus(FrameStatus::kReductionFailed);
 }
 
+// The canvas walks the history: it owns the selection and floating bitmap saved with each step.
 void MainWindow::Undo() {
-  ImageFrame* frame = document_.CurrentFrame();
-  UndoContext context = CanvasState();
-  if (frame->history.Undo(frame->image, context)) RestoredCanvasState(context);
+  if (draw_->Undo()) RestoredCanvasState(CanvasState());
 }
 
 void MainWindow::Redo() {
-  ImageFrame* frame = document_.CurrentFrame();
-  UndoContext context = CanvasState();
-  if (frame->history.Redo(frame->image, context)) RestoredCanvasState(context);
+  if (draw_->Redo()) RestoredCanvasState(CanvasState());
 }
 
 void MainWindow::RestoredCanvasState(const UndoContext& context) {

@@ -349,6 +349,20 @@ TEST_F(IconDocumentSize, SmallerSizeKeepsTheTopLeftAndUndoRestoresTheOldSize) {
   EXPECT_EQ(Image().GetPixel(31, 31), 0xFF001F1Fu);
 }
 
+TEST_F(IconDocumentSize, SizeAndCropClearTheColourOfTransparentPixelsOnly) {
+  CDib& image = doc.Frame(0).image;
+  image.SetPixel(0, 0, 0x00FF0000);  // invisible red
+  image.SetPixel(1, 0, 0x01FF0000);  // barely visible red
+  image.SetPixel(5, 5, 0x00123456);
+  ASSERT_EQ(doc.SetSize(48, kCanvas), FrameStatus::kOk);
+  EXPECT_EQ(Image().GetPixel(8, 8), 0u);
+  EXPECT_EQ(Image().GetPixel(9, 8), 0x01FF0000u);
+  EXPECT_EQ(Image().GetPixel(10, 8), 0xFF000002u);
+  ASSERT_EQ(doc.Crop({12, 12, 15, 14}, kCanvas), FrameStatus::kOk);
+  EXPECT_EQ(Image().GetPixel(1, 1), 0u);  // the old (5, 5)
+  EXPECT_EQ(Image().GetPixel(0, 0), 0xFF000404u);
+}
+
 TEST_F(IconDocumentSize, CustomSizeMayBeOblongAndRefusesImpossibleSizes) {
   ASSERT_EQ(doc.CustomSize(40, 20, kCanvas), FrameStatus::kOk);
   EXPECT_EQ(Image().GetPixel(4, 0), 0xFF000000u);
