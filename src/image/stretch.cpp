@@ -114,6 +114,17 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
   lowest_ = sourceLength - 1;
   highest_ = 0;
 
+  // Unscaled, the kernel is read at whole distances u - i only (and is symmetric), so each
+  // value is computed once: the same call with the same argument, hence the same double.
+  std::vector<double> atDistance;
+  if (scale == 1.0) {
+    const auto reach =
+        static_cast<std::size_t>(std::min(window, static_cast<double>(sourceLength)));
+    atDistance.resize(reach + 1);
+    for (std::size_t d = 0; d <= reach; ++d) {
+      atDistance[d] = kernelScale * KernelAt(filter, kernelScale * static_cast<double>(d));
+    }
+  }
   const double lastSource = static_cast<double>(sourceLength - 1);
   for (std::int64_t u = first; u < last; ++u) {
     const double centre = static_cast<double>(u) / scale;  // no half-pixel offset
@@ -129,7 +140,9 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
     const std::size_t offset = weights_.size();
     double sum = 0.0;
     for (double i = left; i <= right; i += 1.0) {
-      const double w = kernelScale * KernelAt(filter, kernelScale * (centre - i));
+      const double w = atDistance.empty()
+                           ? kernelScale * KernelAt(filter, kernelScale * (centre - i))
+                           : atDistance[static_cast<std::size_t>(std::fabs(centre - i))];
       weights_.push_back(w);
       sum += w;
     }
@@ -220,6 +233,29 @@ struct Planes {
   const double* Row(const std::vector<double>& plane, int line) const {
     return plane.data() + static_cast<std::size_t>(line) * lanes;
   }
+};
+
+// Planes kept from call to call by each thread: the live preview resamples the same sizes over
+// and over, and fresh memory costs more than filling it (page faults, zeroing). Whatever is
+// beyond a few megabytes is given back after the call.
+class ScratchPlanes {
+ public:
+  explicit ScratchPlanes(int which) : planes_(Slot(which)) {}
+  ~ScratchPlanes() {
+    if (planes_.alpha.capacity() > kKeptDoubles) planes_ = Planes{};
+  }
+  ScratchPlanes(const ScratchPlanes&) = delete;
+  ScratchPlanes& operator=(const ScratchPlanes&) = delete;
+  Planes& operator*() { return planes_; }
+  Planes* operator->() { return &planes_; }
+
+ private:
+  static constexpr std::size_t kKeptDoubles = std::size_t{1} << 17;  // 1 MiB a plane
+  static Planes& Slot(int which) {
+    thread_local Planes slots[2];
+    return slots[which];
+  }
+  Planes& planes_;
 };
 
 // Per-lane t and g of one destination index, allocated once per pass.
@@ -329,7 +365,8 @@ constexpr int kRowsPerStrip = kChunk;
 // strip is one line of the planes.
 void FilterRows(const PixelView& source, int first, int count, const ContributionTable& table,
                 bool colour, Pixel* out) {
-  Planes planes;
+  ScratchPlanes scratch(0);
+  Planes& planes = *scratch;
   planes.Resize(kRowsPerStrip, source.width);
   LaneGains gains(planes.lanes);
   Pixel strip[kRowsPerStrip];
@@ -357,7 +394,8 @@ constexpr int kColumnsPerStrip = 8 * kChunk;
 // memory is taken before the first destination pixel is written.
 void FilterColumns(const Pixel* middle, int columns, int rows, const ContributionTable& table,
                    int firstRow, bool colour, CDib& destination, int left, int top) {
-  Planes planes;
+  ScratchPlanes scratch(1);
+  Planes& planes = *scratch;
   planes.Resize(std::min(columns, kColumnsPerStrip), rows);
   LaneGains gains(planes.lanes);
   std::vector<Pixel> results(static_cast<std::size_t>(planes.lanes));
