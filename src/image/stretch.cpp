@@ -54,6 +54,30 @@ double KernelAt(const Filter& filter, double t) {
   return std::exp(-t * t / filter.radius - 1.0) / std::sqrt(2.0 * std::numbers::pi);
 }
 
+// Working memory kept from call to call by each thread: the live preview resamples the same
+// sizes over and over, and fresh memory costs more than the work done in it (page faults,
+// zeroing). Whatever is beyond a few megabytes is given back after the call.
+template <typename T, int kSlot>
+class Scratch {
+ public:
+  Scratch() : item_(Slot()) {}
+  ~Scratch() {
+    if (item_.HeldBytes() > kKeptBytes) item_ = T{};
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  T& operator*() { return item_; }
+  T* operator->() { return &item_; }
+
+ private:
+  static constexpr std::size_t kKeptBytes = std::size_t{8} << 20;
+  static T& Slot() {
+    thread_local T item;
+    return item;
+  }
+  T& item_;
+};
+
 // The source pixels feeding one destination index: left..right (inclusive) with their weights.
 struct Contribution {
   int left = 0;
@@ -71,6 +95,9 @@ class ContributionTable {
   std::size_t Size() const { return entries_.size(); }
   const Contribution& operator[](std::size_t k) const { return entries_[k]; }
   const double* Weights(const Contribution& c) const { return weights_.data() + c.offset; }
+  std::size_t HeldBytes() const {
+    return weights_.capacity() * sizeof(double) + entries_.capacity() * sizeof(Contribution);
+  }
   // The range of source indices that any entry reads.
   int LowestSource() const { return lowest_; }
   int HighestSource() const { return highest_; }
@@ -109,6 +136,8 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
   const double count = static_cast<double>(last - first);
   const double weightsNeeded = count * std::min(window, static_cast<double>(sourceLength));
   if (weightsNeeded > kMaxTableWeights) return false;
+  entries_.clear();
+  weights_.clear();
   entries_.reserve(static_cast<std::size_t>(count));
   weights_.reserve(static_cast<std::size_t>(weightsNeeded));
   lowest_ = sourceLength - 1;
@@ -230,32 +259,10 @@ struct Planes {
     const auto transparent = std::count(c, c + used, 1.0);
     kind[line] = transparent == 0 ? kOpaqueLine : transparent == used ? kClearLine : kMixedLine;
   }
+  std::size_t HeldBytes() const { return 5 * alpha.capacity() * sizeof(double); }
   const double* Row(const std::vector<double>& plane, int line) const {
     return plane.data() + static_cast<std::size_t>(line) * lanes;
   }
-};
-
-// Planes kept from call to call by each thread: the live preview resamples the same sizes over
-// and over, and fresh memory costs more than filling it (page faults, zeroing). Whatever is
-// beyond a few megabytes is given back after the call.
-class ScratchPlanes {
- public:
-  explicit ScratchPlanes(int which) : planes_(Slot(which)) {}
-  ~ScratchPlanes() {
-    if (planes_.alpha.capacity() > kKeptDoubles) planes_ = Planes{};
-  }
-  ScratchPlanes(const ScratchPlanes&) = delete;
-  ScratchPlanes& operator=(const ScratchPlanes&) = delete;
-  Planes& operator*() { return planes_; }
-  Planes* operator->() { return &planes_; }
-
- private:
-  static constexpr std::size_t kKeptDoubles = std::size_t{1} << 17;  // 1 MiB a plane
-  static Planes& Slot(int which) {
-    thread_local Planes slots[2];
-    return slots[which];
-  }
-  Planes& planes_;
 };
 
 // Per-lane t and g of one destination index, allocated once per pass.
@@ -365,7 +372,7 @@ constexpr int kRowsPerStrip = kChunk;
 // strip is one line of the planes.
 void FilterRows(const PixelView& source, int first, int count, const ContributionTable& table,
                 bool colour, Pixel* out) {
-  ScratchPlanes scratch(0);
+  Scratch<Planes, 0> scratch;
   Planes& planes = *scratch;
   planes.Resize(kRowsPerStrip, source.width);
   LaneGains gains(planes.lanes);
@@ -394,7 +401,7 @@ constexpr int kColumnsPerStrip = 8 * kChunk;
 // memory is taken before the first destination pixel is written.
 void FilterColumns(const Pixel* middle, int columns, int rows, const ContributionTable& table,
                    int firstRow, bool colour, CDib& destination, int left, int top) {
-  ScratchPlanes scratch(1);
+  Scratch<Planes, 1> scratch;
   Planes& planes = *scratch;
   planes.Resize(std::min(columns, kColumnsPerStrip), rows);
   LaneGains gains(planes.lanes);
@@ -502,7 +509,10 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
                      CDib& destination) {
   const Span& d = g.dest;
   const Span& v = g.visible;
-  ContributionTable across, down;
+  Scratch<ContributionTable, 0> acrossTable;
+  Scratch<ContributionTable, 1> downTable;
+  ContributionTable& across = *acrossTable;
+  ContributionTable& down = *downTable;
   if (!across.Build(filter, d.Width(), source.width, v.left - d.left, v.right - d.left) ||
       !down.Build(filter, d.Height(), source.height, v.top - d.top, v.bottom - d.top)) {
     return;
