@@ -101,6 +101,8 @@ class ContributionTable {
   // The range of source indices that any entry reads.
   int LowestSource() const { return lowest_; }
   int HighestSource() const { return highest_; }
+  // The most source pixels any entry reads.
+  int Widest() const { return widest_; }
 
  private:
   Contribution TrimZeros(Contribution c) const;
@@ -109,6 +111,7 @@ class ContributionTable {
   std::vector<double> weights_;
   int lowest_ = 0;
   int highest_ = 0;
+  int widest_ = 0;
 };
 
 // Pixels of weight 0 at either end add exactly nothing to any sum (the colour weights g * w are
@@ -142,6 +145,7 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
   weights_.reserve(static_cast<std::size_t>(weightsNeeded));
   lowest_ = sourceLength - 1;
   highest_ = 0;
+  widest_ = 0;
 
   // Unscaled, the kernel is read at whole distances u - i only (and is symmetric), so each
   // value is computed once: the same call with the same argument, hence the same double.
@@ -189,6 +193,7 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
     }
     lowest_ = std::min(lowest_, entries_.back().left);
     highest_ = std::max(highest_, entries_.back().right);
+    widest_ = std::max(widest_, entries_.back().right - entries_.back().left + 1);
   }
   return true;
 }
@@ -216,6 +221,77 @@ std::uint32_t ToChannel(double sum) {
 // g from t, the summed weight of the fully transparent pixels under the kernel.
 double ColourGain(double t) {
   return t < 1.0 ? 1.0 / (1.0 - t) : t;
+}
+
+// Weighted sums of one destination pixel. Colour sums cover only pixels with alpha, scaled by g
+// so the visible neighbours fill in for the transparent ones; alpha is the plain weighted mean.
+struct ChannelSums {
+  double alpha = 0.0;
+  double red = 0.0;
+  double green = 0.0;
+  double blue = 0.0;
+
+  void Add(Pixel v, double w, double gw) {
+    alpha += w * AlphaOf(v);
+    red += gw * RedOf(v);
+    green += gw * GreenOf(v);
+    blue += gw * BlueOf(v);
+  }
+  Pixel ToPixel() const {
+    return MakePixel(ToChannel(alpha), ToChannel(red), ToChannel(green), ToChannel(blue));
+  }
+};
+
+// One destination pixel from n source pixels with weights w, some of them transparent.
+// Transparent pixels get a colour weight of 0 rather than a branch (adding 0.0 leaves a sum
+// exactly as it was), which keeps the loop free of unpredictable branches on speckled alpha.
+Pixel FilterMixed(const Pixel* p, const double* w, int n) {
+  double t = 0.0;
+  for (int j = 0; j < n; ++j) t += IsTransparent(p[j]) ? w[j] : 0.0;
+  const double g = ColourGain(t);
+  ChannelSums sums;
+  for (int j = 0; j < n; ++j) sums.Add(p[j], w[j], IsTransparent(p[j]) ? 0.0 : g * w[j]);
+  return sums.ToPixel();
+}
+
+// A window of one pixel with weight 1 (unscaled lines) passes that pixel through: its sums are
+// its own channels, and a transparent pixel comes out transparent black.
+bool IsPassThrough(const Contribution& c, const double* w) {
+  return c.left == c.right && w[0] == 1.0;
+}
+Pixel PassThrough(Pixel v) {
+  return IsTransparent(v) ? 0 : v;
+}
+
+// Horizontal pass over one row of `width` pixels, for narrow windows (shrinking a little,
+// small radii), where reading the packed pixels directly costs less than setting up planes. A count
+// of the transparent pixels before each column tells every window apart: none transparent means g
+// is 1 and a plain weighted sum gives exactly the same result; all transparent gives transparent
+// black (no colour, alpha 0).
+void FilterRow(const Pixel* source, int width, const ContributionTable& table,
+               std::vector<int>& transparentBefore, Pixel* out) {
+  transparentBefore[0] = 0;
+  for (int x = 0; x < width; ++x) {
+    transparentBefore[x + 1] = transparentBefore[x] + (IsTransparent(source[x]) ? 1 : 0);
+  }
+  for (std::size_t k = 0; k < table.Size(); ++k) {
+    const Contribution& c = table[k];
+    const Pixel* p = source + c.left;
+    const double* w = table.Weights(c);
+    const int n = c.right - c.left + 1;
+    const int transparent = transparentBefore[c.right + 1] - transparentBefore[c.left];
+    if (IsPassThrough(c, w)) {
+      out[k] = PassThrough(*p);
+    } else if (transparent == n) {
+      out[k] = 0;
+    } else if (transparent > 0) {
+      out[k] = FilterMixed(p, w, n);
+    } else {
+      ChannelSums sums;
+      for (int j = 0; j < n; ++j) sums.Add(p[j], w[j], w[j]);
+      out[k] = sums.ToPixel();
+    }
+  }
 }
 
 // Lanes summed together in registers: two AVX2 registers, four SSE2 ones, per channel.
@@ -362,6 +438,16 @@ bool HasColour(const PixelView& view) {
     }
   }
   return false;
+}
+
+// Windows up to this many pixels are filtered row by row from the packed pixels.
+constexpr int kNarrowWindow = 12;
+
+bool AllPassThrough(const ContributionTable& table) {
+  for (std::size_t k = 0; k < table.Size(); ++k) {
+    if (!IsPassThrough(table[k], table.Weights(table[k]))) return false;
+  }
+  return true;
 }
 
 // Rows filtered together by the horizontal pass, as the lanes of one set of planes.
@@ -527,7 +613,23 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
   }
   auto buffer = std::make_unique_for_overwrite<Pixel[]>(static_cast<std::size_t>(columns) * rows);
   const bool colour = HasColour(source);
-  FilterRows(source, firstRow, rows, across, colour, buffer.get());
+  if (across.Widest() <= kNarrowWindow) {
+    std::vector<int> transparentBefore(static_cast<std::size_t>(source.width) + 1);
+    for (int y = 0; y < rows; ++y) {
+      FilterRow(source.Row(firstRow + y), source.width, across, transparentBefore,
+                buffer.get() + static_cast<std::size_t>(y) * columns);
+    }
+  } else {
+    FilterRows(source, firstRow, rows, across, colour, buffer.get());
+  }
+  if (down.Widest() == 1 && AllPassThrough(down)) {  // an unscaled copy
+    for (std::size_t k = 0; k < down.Size(); ++k) {
+      const Pixel* in = buffer.get() + static_cast<std::size_t>(down[k].left - firstRow) * columns;
+      Pixel* out = destination.Row(static_cast<int>(v.top) + static_cast<int>(k)) + v.left;
+      std::transform(in, in + columns, out, PassThrough);
+    }
+    return;
+  }
   FilterColumns(buffer.get(), columns, rows, down, firstRow, colour, destination,
                 static_cast<int>(v.left), static_cast<int>(v.top));
 }
