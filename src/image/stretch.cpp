@@ -211,7 +211,7 @@ std::uint32_t ToChannel(double sum) {
 
 // The lane loops below are also compiled for AVX2 where the platform can pick a version at load
 // time. Only wider registers are used: no fused multiply-add, whose single rounding would change
-// the sums.
+// the sums (the build also keeps the compiler from fusing them in this file).
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define MORVANE_LANE_CLONES __attribute__((target_clones("avx2", "default")))
 #else
