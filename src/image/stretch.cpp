@@ -101,8 +101,9 @@ class ContributionTable {
   // The range of source indices that any entry reads.
   int LowestSource() const { return lowest_; }
   int HighestSource() const { return highest_; }
-  // The most source pixels any entry reads.
+  // The most source pixels any entry reads, and the number all entries read together.
   int Widest() const { return widest_; }
+  double Taps() const { return taps_; }
 
  private:
   Contribution TrimZeros(Contribution c) const;
@@ -112,6 +113,7 @@ class ContributionTable {
   int lowest_ = 0;
   int highest_ = 0;
   int widest_ = 0;
+  double taps_ = 0;
 };
 
 // Pixels of weight 0 at either end add exactly nothing to any sum (the colour weights g * w are
@@ -146,6 +148,7 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
   lowest_ = sourceLength - 1;
   highest_ = 0;
   widest_ = 0;
+  taps_ = 0;
 
   // Unscaled, the kernel is read at whole distances u - i only (and is symmetric), so each
   // value is computed once: the same call with the same argument, hence the same double.
@@ -194,6 +197,7 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
     lowest_ = std::min(lowest_, entries_.back().left);
     highest_ = std::max(highest_, entries_.back().right);
     widest_ = std::max(widest_, entries_.back().right - entries_.back().left + 1);
+    taps_ += entries_.back().right - entries_.back().left + 1;
   }
   return true;
 }
@@ -263,8 +267,8 @@ Pixel PassThrough(Pixel v) {
   return IsTransparent(v) ? 0 : v;
 }
 
-// Horizontal pass over one row of `width` pixels, for narrow windows (shrinking a little,
-// small radii), where reading the packed pixels directly costs less than setting up planes. A count
+// Horizontal pass over one row of `width` pixels, for few taps per source pixel, where reading
+// the packed pixels directly costs less than setting up planes. A count
 // of the transparent pixels before each column tells every window apart: none transparent means g
 // is 1 and a plain weighted sum gives exactly the same result; all transparent gives transparent
 // black (no colour, alpha 0).
@@ -440,8 +444,9 @@ bool HasColour(const PixelView& view) {
   return false;
 }
 
-// Windows up to this many pixels are filtered row by row from the packed pixels.
-constexpr int kNarrowWindow = 12;
+// Setting up the planes costs about as much as two taps per source pixel: below this many
+// taps per source pixel (small radii, strong shrinking) rows are filtered from the packed pixels.
+constexpr double kPlanesMinTaps = 2.0;
 
 bool AllPassThrough(const ContributionTable& table) {
   for (std::size_t k = 0; k < table.Size(); ++k) {
@@ -613,7 +618,7 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
   }
   auto buffer = std::make_unique_for_overwrite<Pixel[]>(static_cast<std::size_t>(columns) * rows);
   const bool colour = HasColour(source);
-  if (across.Widest() <= kNarrowWindow) {
+  if (across.Taps() < kPlanesMinTaps * source.width) {
     std::vector<int> transparentBefore(static_cast<std::size_t>(source.width) + 1);
     for (int y = 0; y < rows; ++y) {
       FilterRow(source.Row(firstRow + y), source.width, across, transparentBefore,
