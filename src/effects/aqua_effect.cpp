@@ -45,6 +45,15 @@ void Highlight(const CDib& shape, const AquaGeometry& g, const AquaParams& p, Pi
   q.BlurAll(std::clamp(g.m - 30, 1, 178), false);
 }
 
+// Only the alpha of a widely blurred shape is used, and the alpha a resampling computes does
+// not depend on colours: without them it sums alpha alone.
+void DropColours(CDib& image) {
+  for (int y = 0; y < image.GetHeight(); ++y) {
+    Pixel* row = image.Row(y);
+    for (int x = 0; x < image.GetWidth(); ++x) row[x] &= 0xFF000000;
+  }
+}
+
 // The reflex: the lower half of the shape, squeezed, widely blurred and laid into q.
 void Reflex(const CDib& shape, const AquaGeometry& g, const AquaParams& p, Pixel light, CDib& q,
             CDib& work) {
@@ -52,6 +61,7 @@ void Reflex(const CDib& shape, const AquaGeometry& g, const AquaParams& p, Pixel
                   {g.m / 8, g.f + g.h / 10, g.w - g.m / 8, g.h - g.h / 17});
   CDib s;
   if (!s.Create(g.w, g.h)) return;
+  DropColours(work);
   work.StretchTo(s, -static_cast<double>(g.m * 150 / 100));
   for (int y = 0; y < g.h; ++y) {
     const Pixel* sr = s.Row(y);
@@ -69,6 +79,7 @@ void EdgeShade(CDib& shape, const AquaGeometry& g, const AquaParams& p, CDib& wo
   shape.StretchTo(work, Rect::Whole(), 0.7, {g.m / 10, g.m / 10, g.w - g.m / 10, g.h - g.m / 10});
   CDib r;
   if (!r.Create(g.w, g.h)) return;
+  DropColours(work);
   work.StretchTo(r, -static_cast<double>(2 * g.m));
   const int strength = p.shadowIntensity * 255 / 100;
   for (int y = 0; y < g.h; ++y) {

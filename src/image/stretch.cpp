@@ -54,6 +54,30 @@ double KernelAt(const Filter& filter, double t) {
   return std::exp(-t * t / filter.radius - 1.0) / std::sqrt(2.0 * std::numbers::pi);
 }
 
+// Working memory kept from call to call by each thread: the live preview resamples the same
+// sizes over and over, and fresh memory costs more than the work done in it (page faults,
+// zeroing). Whatever is beyond a few megabytes is given back after the call.
+template <typename T, int kSlot>
+class Scratch {
+ public:
+  Scratch() : item_(Slot()) {}
+  ~Scratch() {
+    if (item_.HeldBytes() > kKeptBytes) item_ = T{};
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  T& operator*() { return item_; }
+  T* operator->() { return &item_; }
+
+ private:
+  static constexpr std::size_t kKeptBytes = std::size_t{8} << 20;
+  static T& Slot() {
+    thread_local T item;
+    return item;
+  }
+  T& item_;
+};
+
 // The source pixels feeding one destination index: left..right (inclusive) with their weights.
 struct Contribution {
   int left = 0;
@@ -71,9 +95,15 @@ class ContributionTable {
   std::size_t Size() const { return entries_.size(); }
   const Contribution& operator[](std::size_t k) const { return entries_[k]; }
   const double* Weights(const Contribution& c) const { return weights_.data() + c.offset; }
+  std::size_t HeldBytes() const {
+    return weights_.capacity() * sizeof(double) + entries_.capacity() * sizeof(Contribution);
+  }
   // The range of source indices that any entry reads.
   int LowestSource() const { return lowest_; }
   int HighestSource() const { return highest_; }
+  // The most source pixels any entry reads, and the number all entries read together.
+  int Widest() const { return widest_; }
+  double Taps() const { return taps_; }
 
  private:
   Contribution TrimZeros(Contribution c) const;
@@ -82,6 +112,8 @@ class ContributionTable {
   std::vector<double> weights_;
   int lowest_ = 0;
   int highest_ = 0;
+  int widest_ = 0;
+  double taps_ = 0;
 };
 
 // Pixels of weight 0 at either end add exactly nothing to any sum (the colour weights g * w are
@@ -109,11 +141,26 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
   const double count = static_cast<double>(last - first);
   const double weightsNeeded = count * std::min(window, static_cast<double>(sourceLength));
   if (weightsNeeded > kMaxTableWeights) return false;
+  entries_.clear();
+  weights_.clear();
   entries_.reserve(static_cast<std::size_t>(count));
   weights_.reserve(static_cast<std::size_t>(weightsNeeded));
   lowest_ = sourceLength - 1;
   highest_ = 0;
+  widest_ = 0;
+  taps_ = 0;
 
+  // Unscaled, the kernel is read at whole distances u - i only (and is symmetric), so each
+  // value is computed once: the same call with the same argument, hence the same double.
+  std::vector<double> atDistance;
+  if (scale == 1.0) {
+    const auto reach =
+        static_cast<std::size_t>(std::min(window, static_cast<double>(sourceLength)));
+    atDistance.resize(reach + 1);
+    for (std::size_t d = 0; d <= reach; ++d) {
+      atDistance[d] = kernelScale * KernelAt(filter, kernelScale * static_cast<double>(d));
+    }
+  }
   const double lastSource = static_cast<double>(sourceLength - 1);
   for (std::int64_t u = first; u < last; ++u) {
     const double centre = static_cast<double>(u) / scale;  // no half-pixel offset
@@ -129,7 +176,9 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
     const std::size_t offset = weights_.size();
     double sum = 0.0;
     for (double i = left; i <= right; i += 1.0) {
-      const double w = kernelScale * KernelAt(filter, kernelScale * (centre - i));
+      const double w = atDistance.empty()
+                           ? kernelScale * KernelAt(filter, kernelScale * (centre - i))
+                           : atDistance[static_cast<std::size_t>(std::fabs(centre - i))];
       weights_.push_back(w);
       sum += w;
     }
@@ -147,6 +196,8 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
     }
     lowest_ = std::min(lowest_, entries_.back().left);
     highest_ = std::max(highest_, entries_.back().right);
+    widest_ = std::max(widest_, entries_.back().right - entries_.back().left + 1);
+    taps_ += entries_.back().right - entries_.back().left + 1;
   }
   return true;
 }
@@ -160,6 +211,20 @@ std::uint32_t ToChannel(double sum) {
   if (!(v > 0.0)) return 0;
   if (v >= 255.0) return 255;
   return static_cast<std::uint32_t>(v);
+}
+
+// The lane loops below are also compiled for AVX2 where the platform can pick a version at load
+// time. Only wider registers are used: no fused multiply-add, whose single rounding would change
+// the sums (the build also keeps the compiler from fusing them in this file).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define MORVANE_LANE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define MORVANE_LANE_CLONES
+#endif
+
+// g from t, the summed weight of the fully transparent pixels under the kernel.
+double ColourGain(double t) {
+  return t < 1.0 ? 1.0 / (1.0 - t) : t;
 }
 
 // Weighted sums of one destination pixel. Colour sums cover only pixels with alpha, scaled by g
@@ -180,11 +245,6 @@ struct ChannelSums {
     return MakePixel(ToChannel(alpha), ToChannel(red), ToChannel(green), ToChannel(blue));
   }
 };
-
-// g from t, the summed weight of the fully transparent pixels under the kernel.
-double ColourGain(double t) {
-  return t < 1.0 ? 1.0 / (1.0 - t) : t;
-}
 
 // One destination pixel from n source pixels with weights w, some of them transparent.
 // Transparent pixels get a colour weight of 0 rather than a branch (adding 0.0 leaves a sum
@@ -207,9 +267,11 @@ Pixel PassThrough(Pixel v) {
   return IsTransparent(v) ? 0 : v;
 }
 
-// Horizontal pass over one row of `width` pixels. A count of the transparent pixels before each
-// column tells every window apart: none transparent means g is 1 and a plain weighted sum gives
-// exactly the same result; all transparent gives transparent black (no colour, alpha 0).
+// Horizontal pass over one row of `width` pixels, for few taps per source pixel, where reading
+// the packed pixels directly costs less than setting up planes. A count
+// of the transparent pixels before each column tells every window apart: none transparent means g
+// is 1 and a plain weighted sum gives exactly the same result; all transparent gives transparent
+// black (no colour, alpha 0).
 void FilterRow(const Pixel* source, int width, const ContributionTable& table,
                std::vector<int>& transparentBefore, Pixel* out) {
   transparentBefore[0] = 0;
@@ -236,6 +298,132 @@ void FilterRow(const Pixel* source, int width, const ContributionTable& table,
   }
 }
 
+// Lanes summed together in registers: two AVX2 registers, four SSE2 ones, per channel.
+constexpr int kChunk = 8;
+
+// Several lines of pixels side by side as doubles, one plane per channel: element (i, l) is
+// pixel i of lane l. Filtering adds the same weighted term to every lane at once, which the
+// compiler turns into vector arithmetic, while each lane still adds its terms one by one in
+// increasing i, exactly as filtering that line alone does. A transparent pixel is stored with
+// colour 0: its colour weight g * w times 0 adds exactly nothing, as leaving it out does.
+// Lanes are padded to a multiple of kChunk with transparent black, whose results are dropped.
+struct Planes {
+  enum Kind : std::uint8_t { kOpaqueLine, kMixedLine, kClearLine };  // transparent: none/some/all
+
+  int used = 0;                                        // lanes holding pixels
+  int lanes = 0;                                       // used, padded
+  std::vector<double> alpha, red, green, blue, clear;  // clear: 1 where alpha is 0
+  std::vector<Kind> kind;                              // per line
+
+  void Resize(int usedLanes, int lines) {
+    used = usedLanes;
+    lanes = (usedLanes + kChunk - 1) / kChunk * kChunk;
+    const std::size_t n = static_cast<std::size_t>(lanes) * lines;
+    for (auto* v : {&alpha, &red, &green, &blue, &clear}) v->resize(n);
+    kind.resize(static_cast<std::size_t>(lines));
+  }
+  void Set(int line, int lane, Pixel v) {
+    const std::size_t k = static_cast<std::size_t>(line) * lanes + lane;
+    const bool visible = !IsTransparent(v);
+    alpha[k] = AlphaOf(v);
+    red[k] = visible ? RedOf(v) : 0;
+    green[k] = visible ? GreenOf(v) : 0;
+    blue[k] = visible ? BlueOf(v) : 0;
+    clear[k] = visible ? 0.0 : 1.0;
+  }
+  // Call once the used lanes of a line are set: pads the line and classifies it by its used
+  // lanes (what padding lanes add is never read).
+  void Complete(int line) {
+    for (int l = used; l < lanes; ++l) Set(line, l, 0);
+    const double* c = Row(clear, line);
+    const auto transparent = std::count(c, c + used, 1.0);
+    kind[line] = transparent == 0 ? kOpaqueLine : transparent == used ? kClearLine : kMixedLine;
+  }
+  std::size_t HeldBytes() const { return 5 * alpha.capacity() * sizeof(double); }
+  const double* Row(const std::vector<double>& plane, int line) const {
+    return plane.data() + static_cast<std::size_t>(line) * lanes;
+  }
+};
+
+// Per-lane t and g of one destination index, allocated once per pass.
+struct LaneGains {
+  explicit LaneGains(int lanes) : t(static_cast<std::size_t>(lanes)), g(t) {}
+  std::vector<double> t, g;
+};
+
+// t for every lane: the weights of its transparent pixels, added in increasing i. Lines
+// without a transparent pixel add exactly nothing and are passed over. False when no used lane
+// has a transparent pixel (g is 1 everywhere).
+MORVANE_LANE_CLONES bool TransparentWeights(const Planes& p, const Contribution& c, const double* w,
+                                            LaneGains& s) {
+  const int lanes = p.lanes;
+  double* t = s.t.data();
+  std::fill(t, t + lanes, 0.0);
+  bool any = false;
+  for (int i = c.left; i <= c.right; ++i) {
+    const double wi = w[i - c.left];
+    if (p.kind[i] == Planes::kOpaqueLine) continue;
+    any = true;
+    if (p.kind[i] == Planes::kClearLine) {
+      for (int l = 0; l < lanes; ++l) t[l] += wi;
+    } else {
+      const double* clear = p.Row(p.clear, i);
+      for (int l = 0; l < lanes; ++l) t[l] += wi * clear[l];
+    }
+  }
+  if (any) {
+    for (int l = 0; l < lanes; ++l) s.g[l] = ColourGain(t[l]);
+  }
+  return any;
+}
+
+// Sums of kChunk lanes from lane l0 on, kept in registers over the whole window. kColour
+// false: every source pixel has red, green and blue 0, so the colour sums are 0 whatever g is
+// and only alpha is summed. kGained false: g is 1, and 1 * w is w.
+template <bool kColour, bool kGained>
+MORVANE_LANE_CLONES void FilterChunk(const Planes& p, const Contribution& c, const double* w,
+                                     const double* g, int l0, Pixel* out) {
+  double alpha[kChunk] = {}, red[kChunk] = {}, green[kChunk] = {}, blue[kChunk] = {};
+  for (int i = c.left; i <= c.right; ++i) {
+    if (p.kind[i] == Planes::kClearLine) continue;  // every term is 0
+    const double wi = w[i - c.left];
+    const double* a = p.Row(p.alpha, i) + l0;
+    for (int l = 0; l < kChunk; ++l) alpha[l] += wi * a[l];
+    if constexpr (kColour) {
+      const double* r = p.Row(p.red, i) + l0;
+      const double* gr = p.Row(p.green, i) + l0;
+      const double* b = p.Row(p.blue, i) + l0;
+      for (int l = 0; l < kChunk; ++l) {
+        const double gw = kGained ? g[l0 + l] * wi : wi;
+        red[l] += gw * r[l];
+        green[l] += gw * gr[l];
+        blue[l] += gw * b[l];
+      }
+    }
+  }
+  for (int l = 0; l < kChunk; ++l) {
+    out[l] =
+        MakePixel(ToChannel(alpha[l]), ToChannel(red[l]), ToChannel(green[l]), ToChannel(blue[l]));
+  }
+}
+
+// Filters lines c.left..c.right of every lane into one destination index: out[l] for lane l
+// (out holds p.lanes pixels).
+void FilterLanes(const Planes& p, const Contribution& c, const double* w, bool colour, LaneGains& s,
+                 Pixel* out) {
+  const bool gained = colour && TransparentWeights(p, c, w, s);
+  const double* g = s.g.data();
+  for (int l0 = 0; l0 < p.lanes; l0 += kChunk) {
+    if (!colour) {
+      FilterChunk<false, false>(p, c, w, g, l0, out + l0);
+    } else if (gained) {
+      FilterChunk<true, true>(p, c, w, g, l0, out + l0);
+    } else {
+      FilterChunk<true, false>(p, c, w, g, l0, out + l0);
+    }
+  }
+}
+
 // A rectangle of pixels read by the passes: rows of `width` pixels, `stride` apart.
 struct PixelView {
   const Pixel* pixels = nullptr;
@@ -246,57 +434,85 @@ struct PixelView {
   const Pixel* Row(int y) const { return pixels + static_cast<std::size_t>(y) * stride; }
 };
 
-bool AnyTransparent(const Pixel* row, int width) {
-  return std::any_of(row, row + width, [](Pixel v) { return IsTransparent(v); });
+bool HasColour(const PixelView& view) {
+  for (int y = 0; y < view.height; ++y) {
+    const Pixel* row = view.Row(y);
+    if (std::any_of(row, row + view.width, [](Pixel v) { return (v & 0x00FFFFFF) != 0; })) {
+      return true;
+    }
+  }
+  return false;
 }
 
-// Per-column working memory of the vertical pass, allocated once per call.
-struct ColumnSums {
-  explicit ColumnSums(std::size_t n) : t(n), g(n), alpha(n), red(n), green(n), blue(n) {}
-  std::vector<double> t, g, alpha, red, green, blue;
+// Setting up the planes costs about as much as two taps per source pixel: below this many
+// taps per source pixel (small radii, strong shrinking) rows are filtered from the packed pixels.
+constexpr double kPlanesMinTaps = 2.0;
 
-  void Clear() {
-    for (auto* v : {&alpha, &red, &green, &blue}) std::fill(v->begin(), v->end(), 0.0);
+bool AllPassThrough(const ContributionTable& table) {
+  for (std::size_t k = 0; k < table.Size(); ++k) {
+    if (!IsPassThrough(table[k], table.Weights(table[k]))) return false;
   }
-};
+  return true;
+}
 
-// Vertical pass into one destination row. The columns are walked together, row after row of
-// the intermediate image, so memory is read in order; each column still sums its source rows in
-// increasing order, exactly as filtering it alone would.
-template <bool kAnyTransparent>
-void FilterColumns(const PixelView& rows, const Contribution& c, const double* w, ColumnSums& sums,
-                   Pixel* out) {
-  const int n = c.right - c.left + 1;
-  const int width = rows.width;
-  if (IsPassThrough(c, w)) {
-    std::transform(rows.Row(c.left), rows.Row(c.left) + width, out, PassThrough);
-    return;
-  }
-  if constexpr (kAnyTransparent) {
-    std::fill(sums.t.begin(), sums.t.end(), 0.0);
-    for (int j = 0; j < n; ++j) {
-      const Pixel* row = rows.Row(c.left + j);
-      for (int x = 0; x < width; ++x) sums.t[x] += IsTransparent(row[x]) ? w[j] : 0.0;
+// Rows filtered together by the horizontal pass, as the lanes of one set of planes.
+constexpr int kRowsPerStrip = kChunk;
+
+// Horizontal pass of source rows first..first+count-1 into `out` (table.Size() pixels a row).
+// The rows are taken kRowsPerStrip at a time and turned on their side, so that a column of the
+// strip is one line of the planes.
+void FilterRows(const PixelView& source, int first, int count, const ContributionTable& table,
+                bool colour, Pixel* out) {
+  Scratch<Planes, 0> scratch;
+  Planes& planes = *scratch;
+  planes.Resize(kRowsPerStrip, source.width);
+  LaneGains gains(planes.lanes);
+  Pixel strip[kRowsPerStrip];
+  const std::size_t columns = table.Size();
+  for (int y0 = 0; y0 < count; y0 += kRowsPerStrip) {
+    const int rows = std::min(kRowsPerStrip, count - y0);
+    planes.Resize(rows, source.width);  // same storage
+    for (int x = 0; x < source.width; ++x) {
+      for (int l = 0; l < rows; ++l) planes.Set(x, l, source.Row(first + y0 + l)[x]);
+      planes.Complete(x);
     }
-    for (int x = 0; x < width; ++x) sums.g[x] = ColourGain(sums.t[x]);
-  }
-  sums.Clear();
-  for (int j = 0; j < n; ++j) {
-    const Pixel* row = rows.Row(c.left + j);
-    const double wj = w[j];
-    for (int x = 0; x < width; ++x) {
-      const Pixel v = row[x];
-      double gw = wj;
-      if constexpr (kAnyTransparent) gw = IsTransparent(v) ? 0.0 : sums.g[x] * wj;
-      sums.alpha[x] += wj * AlphaOf(v);  // a transparent pixel adds 0
-      sums.red[x] += gw * RedOf(v);
-      sums.green[x] += gw * GreenOf(v);
-      sums.blue[x] += gw * BlueOf(v);
+    Pixel* block = out + static_cast<std::size_t>(y0) * columns;
+    for (std::size_t k = 0; k < columns; ++k) {
+      FilterLanes(planes, table[k], table.Weights(table[k]), colour, gains, strip);
+      for (int l = 0; l < rows; ++l) block[l * columns + k] = strip[l];
     }
   }
-  for (int x = 0; x < width; ++x) {
-    out[x] = MakePixel(ToChannel(sums.alpha[x]), ToChannel(sums.red[x]), ToChannel(sums.green[x]),
-                       ToChannel(sums.blue[x]));
+}
+
+// Columns filtered together by the vertical pass: enough lanes for vector arithmetic, few
+// enough that the planes of a tall image stay smaller than the intermediate image.
+constexpr int kColumnsPerStrip = 8 * kChunk;
+
+// Vertical pass: the intermediate rows are the lines, a strip of its columns the lanes. All
+// memory is taken before the first destination pixel is written.
+void FilterColumns(const Pixel* middle, int columns, int rows, const ContributionTable& table,
+                   int firstRow, bool colour, CDib& destination, int left, int top) {
+  Scratch<Planes, 1> scratch;
+  Planes& planes = *scratch;
+  planes.Resize(std::min(columns, kColumnsPerStrip), rows);
+  LaneGains gains(planes.lanes);
+  std::vector<Pixel> results(static_cast<std::size_t>(planes.lanes));
+  for (int x0 = 0; x0 < columns; x0 += kColumnsPerStrip) {
+    planes.Resize(std::min(columns - x0, kColumnsPerStrip), rows);  // never grows
+    for (int y = 0; y < rows; ++y) {
+      const Pixel* in = middle + static_cast<std::size_t>(y) * columns + x0;
+      for (int x = 0; x < planes.used; ++x) planes.Set(y, x, in[x]);
+      planes.Complete(y);
+    }
+    for (std::size_t k = 0; k < table.Size(); ++k) {
+      Contribution c = table[k];
+      const double* w = table.Weights(c);
+      c.left -= firstRow;
+      c.right -= firstRow;
+      FilterLanes(planes, c, w, colour, gains, results.data());
+      Pixel* out = destination.Row(top + static_cast<int>(k)) + left + x0;
+      std::copy_n(results.data(), planes.used, out);
+    }
   }
 }
 
@@ -384,7 +600,10 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
                      CDib& destination) {
   const Span& d = g.dest;
   const Span& v = g.visible;
-  ContributionTable across, down;
+  Scratch<ContributionTable, 0> acrossTable;
+  Scratch<ContributionTable, 1> downTable;
+  ContributionTable& across = *acrossTable;
+  ContributionTable& down = *downTable;
   if (!across.Build(filter, d.Width(), source.width, v.left - d.left, v.right - d.left) ||
       !down.Build(filter, d.Height(), source.height, v.top - d.top, v.bottom - d.top)) {
     return;
@@ -398,30 +617,26 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
     return;
   }
   auto buffer = std::make_unique_for_overwrite<Pixel[]>(static_cast<std::size_t>(columns) * rows);
-  const PixelView middle{buffer.get(), static_cast<std::size_t>(columns), columns, rows};
-  std::vector<int> transparentRowsBefore(static_cast<std::size_t>(rows) + 1, 0);
-  ColumnSums sums(static_cast<std::size_t>(columns));
-  std::vector<int> transparentBefore(static_cast<std::size_t>(source.width) + 1);
-
-  for (int y = 0; y < rows; ++y) {
-    const Pixel* in = source.Row(firstRow + y);
-    Pixel* out = buffer.get() + static_cast<std::size_t>(y) * columns;
-    FilterRow(in, source.width, across, transparentBefore, out);
-    transparentRowsBefore[y + 1] = transparentRowsBefore[y] + AnyTransparent(out, columns);
-  }
-
-  for (std::size_t k = 0; k < down.Size(); ++k) {
-    Contribution c = down[k];
-    c.left -= firstRow;
-    c.right -= firstRow;
-    Pixel* out = destination.Row(static_cast<int>(v.top) + static_cast<int>(k)) + v.left;
-    const double* w = down.Weights(down[k]);
-    if (transparentRowsBefore[c.right + 1] != transparentRowsBefore[c.left]) {
-      FilterColumns<true>(middle, c, w, sums, out);
-    } else {
-      FilterColumns<false>(middle, c, w, sums, out);
+  const bool colour = HasColour(source);
+  if (across.Taps() < kPlanesMinTaps * source.width) {
+    std::vector<int> transparentBefore(static_cast<std::size_t>(source.width) + 1);
+    for (int y = 0; y < rows; ++y) {
+      FilterRow(source.Row(firstRow + y), source.width, across, transparentBefore,
+                buffer.get() + static_cast<std::size_t>(y) * columns);
     }
+  } else {
+    FilterRows(source, firstRow, rows, across, colour, buffer.get());
   }
+  if (down.Widest() == 1 && AllPassThrough(down)) {  // an unscaled copy
+    for (std::size_t k = 0; k < down.Size(); ++k) {
+      const Pixel* in = buffer.get() + static_cast<std::size_t>(down[k].left - firstRow) * columns;
+      Pixel* out = destination.Row(static_cast<int>(v.top) + static_cast<int>(k)) + v.left;
+      std::transform(in, in + columns, out, PassThrough);
+    }
+    return;
+  }
+  FilterColumns(buffer.get(), columns, rows, down, firstRow, colour, destination,
+                static_cast<int>(v.left), static_cast<int>(v.top));
 }
 
 }  // namespace

@@ -486,5 +486,66 @@ TEST(StretchProperty, MatchesTheReferenceAndTouchesNothingOutsideTheRectangle) {
   }
 }
 
+// The passes filter several rows (8) and columns (64) side by side and sum only alpha when no
+// pixel has colour. Sizes around those groupings, windows wider than the image (a blur radius
+// beyond the image, as the glossy effects use), unscaled lines (kernel values shared by
+// distance), colourless and single-colour silhouettes: all must match the reference bit for bit.
+TEST(StretchProperty, WideKernelsAndLaneGroupsMatchTheReference) {
+  std::mt19937 rng(77);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const double filters[] = {-0.5, -1.5, -4.0, -20.0, -57.3, -150.0, 0.8, 1.7, 9.5, 70.0};
+  const int sides[] = {1, 7, 8, 9, 15, 16, 17, 63, 64, 65, 129};
+  for (int round = 0; round < 160; ++round) {
+    const int w = round % 3 == 0 ? sides[pick(0, 10)] : pick(1, 90);
+    const int h = round % 3 == 1 ? sides[pick(0, 10)] : pick(1, 90);
+    CDib src, dst, expected;
+    ASSERT_TRUE(src.Create(w, h));
+    FillRandom(src, rng, round % 5 != 0);
+    if (round % 4 == 1) {  // no colour at all: alpha alone is summed
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) src.Row(y)[x] &= 0xFF000000;
+      }
+    } else if (round % 4 == 2) {  // a shadow's silhouette: one colour, any alpha
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) src.Row(y)[x] = (src.Row(y)[x] & 0xFF000000) | 0x203040;
+      }
+    }
+    // Half the rounds keep the size (unscaled), the others scale either way.
+    const bool same = round % 2 == 0;
+    const int dw = same ? w : pick(1, 100), dh = same ? h : pick(1, 100);
+    ASSERT_TRUE(dst.Create(dw, dh));
+    FillRandom(dst, rng);
+    CopyOf(dst, expected);
+    const double v = filters[round % std::size(filters)];
+    src.StretchTo(dst, v);
+    RefStretch(src, {0, 0, w, h}, v, expected, Rect::Whole());
+    ASSERT_TRUE(SameVisiblePixels(dst, expected)) << "round " << round << " filter " << v << " "
+                                                  << w << "x" << h << " to " << dw << "x" << dh;
+  }
+}
+
+// The alpha a resampling computes never depends on the colours (which is why an image's
+// colours may be dropped before blurring it when only its alpha is wanted).
+TEST(StretchProperty, AlphaDoesNotDependOnColour) {
+  std::mt19937 rng(31);
+  for (double v : {-3.0, -330.0, 0.7, 2.5}) {
+    CDib src, grey, a, b;
+    ASSERT_TRUE(src.Create(37, 29));
+    FillRandom(src, rng);
+    CopyOf(src, grey);
+    for (int y = 0; y < 29; ++y) {
+      for (int x = 0; x < 37; ++x) grey.Row(y)[x] &= 0xFF000000;
+    }
+    src.StretchTo(a, Rect::Whole(), v, Rect::Whole());
+    grey.StretchTo(b, Rect::Whole(), v, Rect::Whole());
+    for (int y = 0; y < 29; ++y) {
+      for (int x = 0; x < 37; ++x) {
+        ASSERT_EQ(AlphaOf(a.Row(y)[x]), AlphaOf(b.Row(y)[x])) << v << " at " << x << ", " << y;
+        ASSERT_EQ(b.Row(y)[x] & 0x00FFFFFF, 0u);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace morvane
