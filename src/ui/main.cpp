@@ -14,6 +14,7 @@
 #include "shell/settings.h"
 #include "shell/settings_qt_store.h"
 #include "ui/main_window.h"
+#include "ui/startup_probe.h"
 
 int main(int argc, char* argv[]) {
   using namespace morvane;
@@ -33,9 +34,13 @@ int main(int argc, char* argv[]) {
   pack.discover(QApplication::applicationDirPath().toStdString());
   select_stored_language(pack, settings);
 
+  StartupProbe probe;
   MainWindow window(settings, pack);
   window.show();
   const StartupCommand command = ParseStartupCommand(arguments);
-  QTimer::singleShot(0, &window, [&window, command] { window.RunStartupCommand(command); });
+  QTimer::singleShot(0, &window, [&window, &probe, command] {
+    window.RunStartupCommand(command);
+    probe.Arm();
+  });
   return QApplication::exec();
 }
