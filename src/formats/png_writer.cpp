@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -130,14 +131,22 @@ libdeflate_compressor* Compressor() {
   return compressor.get();
 }
 
-// The zlib stream of the filtered rows, or an empty vector when memory runs out.
-std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& filtered) {
+// The zlib stream of the filtered rows; empty when memory runs out.
+struct ZlibStream {
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::size_t size = 0;
+  std::span<const std::uint8_t> View() const { return {bytes.get(), size}; }
+};
+
+ZlibStream Compress(const std::vector<std::uint8_t>& filtered) {
   libdeflate_compressor* compressor = Compressor();
   if (compressor == nullptr) return {};
-  std::vector<std::uint8_t> z(libdeflate_zlib_compress_bound(compressor, filtered.size()));
-  const std::size_t n =
-      libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), z.data(), z.size());
-  z.resize(n);
+  const std::size_t bound = libdeflate_zlib_compress_bound(compressor, filtered.size());
+  // Left uninitialised: the bound is far above what an icon needs, and pages never written
+  // are never faulted in.
+  ZlibStream z{std::make_unique_for_overwrite<std::uint8_t[]>(bound), 0};
+  z.size =
+      libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), z.bytes.get(), bound);
   return z;
 }
 
@@ -185,7 +194,7 @@ void PutHeader(std::vector<std::uint8_t>& out, const EncodeContext& c) {
 }
 
 // The whole stream: signature, header chunks, image data and end.
-std::vector<std::uint8_t> Frame(const EncodeContext& c, const std::vector<std::uint8_t>& z) {
+std::vector<std::uint8_t> Frame(const EncodeContext& c, std::span<const std::uint8_t> z) {
   std::vector<std::uint8_t> out;
   out.reserve(z.size() + 1024 + 12 * (z.size() / kMaxIdatBytes));
   out.insert(out.end(), kSignature.begin(), kSignature.end());
@@ -221,9 +230,9 @@ Result<std::vector<std::uint8_t>> RunEncoder(const CDib& image, int requestedDep
     if (c.image == nullptr) return noMemory;
     c.depth = EffectiveDepth(requestedDepth);
     if (Status st = PrepareEncoding(c); !st.ok()) return st;
-    const std::vector<std::uint8_t> z = Compress(FilteredRows(c));
-    if (z.empty()) return noMemory;
-    return Frame(c, z);
+    const ZlibStream z = Compress(FilteredRows(c));
+    if (z.size == 0) return noMemory;
+    return Frame(c, z.View());
   } catch (const std::bad_alloc&) {
     return noMemory;
   }
