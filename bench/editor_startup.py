@@ -7,7 +7,9 @@ taken from just before the process is started to that clock; the maximum residen
 from the kernel's accounting of the ended process.
 
     bench/editor_startup.py [--editor build/src/ui/morvane] [--cli build/src/cli/morvane-cli]
-                            [--runs 11]
+                            [--before OLD-EDITOR] [--runs 11]
+
+--before adds an older build of the editor, measured in the same rounds.
 
 The icon: sizes 256, 64, 48, 32 and 16, each in 32 bits, 256 colours and 16 colours. The first
 run of each case only warms the caches (and writes the settings of a fresh installation).
@@ -70,6 +72,7 @@ def main():
                                                          "morvane"))
     parser.add_argument("--cli", default=os.path.join(HERE, "..", "build", "src", "cli",
                                                       "morvane-cli"))
+    parser.add_argument("--before", help="an older editor, measured beside --editor")
     parser.add_argument("--runs", type=int, default=11)
     args = parser.parse_args()
     editor = os.path.abspath(args.editor)
@@ -83,19 +86,23 @@ def main():
         env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                    HOME=os.path.join(work, "home"), XDG_CONFIG_HOME=os.path.join(work, "config"),
                    MORVANE_FIRST_PAINT_EXIT="1")
-        cases = [("no file", []), ("15-frame icon", [icon])]
-        results = {name: [] for name, _ in cases}
+        editors = [("", editor)]
+        if args.before:
+            editors.append((" (before)", os.path.abspath(args.before)))
+        cases = [(case + label, path, arguments) for label, path in editors
+                 for case, arguments in (("no file", []), ("15-frame icon", [icon]))]
+        results = {name: [] for name, _, _ in cases}
         for run in range(args.runs + 1):
-            for name, arguments in cases:  # interleaved, so that load changes hit both
-                measured = one_run(editor, arguments, env)
+            for name, path, arguments in cases:  # interleaved, so that load changes hit all
+                measured = one_run(path, arguments, env)
                 if run > 0:
                     results[name].append(measured)
         print("%d runs each, display %s" % (args.runs, display))
-        print("  %-16s %9s %9s %12s %12s" % ("case", "median", "fastest", "RSS at paint",
+        print("  %-26s %9s %9s %12s %12s" % ("case", "median", "fastest", "RSS at paint",
                                              "max RSS"))
-        for name, _ in cases:
+        for name, _, _ in cases:
             times = [r[0] for r in results[name]]
-            print("  %-16s %7.1fms %7.1fms %9.1f MiB %8.1f MiB" % (
+            print("  %-26s %7.1fms %7.1fms %9.1f MiB %8.1f MiB" % (
                 name, statistics.median(times), min(times),
                 statistics.median(r[1] for r in results[name]) / 1024,
                 statistics.median(r[2] for r in results[name]) / 1024))
