@@ -14,7 +14,9 @@ static void Count(png_structp png, png_bytep data, size_t length) {
   written += length;
 }
 
-static void NoFlush(png_structp png) { (void)png; }
+static void NoFlush(png_structp png) {
+  (void)png;
+}
 
 int main(int argc, char** argv) {
   png_image image = {0};
