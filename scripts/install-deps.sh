@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake pkg-config clang-format
   # libraries the product links
-  libpng-dev zlib1g-dev libjpeg62-turbo-dev
+  libpng-dev zlib1g-dev libdeflate-dev libjpeg62-turbo-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,7 +1,7 @@
-// Writing many output files at once. Each file is still written whole to a temporary file,
-// flushed to the disk and renamed; running several such writes together lets the file system
-// commit their flushes in batches instead of one after the other, which is where an extraction
-// of many small files spends its time.
+// Writing many output files at once. Each file is still written whole to a temporary file and
+// renamed; a file that replaces an existing one is flushed to the disk first. Running several
+// such writes together encodes on every core and lets the file system commit the flushes of a
+// re-run extraction in batches instead of one after the other.
 #pragma once
 
 #include <cstddef>

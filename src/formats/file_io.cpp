@@ -124,10 +124,13 @@ Status WriteFileAtomic(const std::filesystem::path& path, std::span<const std::u
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) return Status(ErrorCode::kCannotWrite, path.string() + ": " + SystemError(errno));
-  // A replaced file keeps its permissions.
+  // A replaced file keeps its permissions. Only a replacement is flushed before the rename:
+  // after a crash the old name must hold the old or the new contents, never an empty file. A
+  // new name had nothing to lose, and a flush costs milliseconds on a journalling disk.
   struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
-  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+  const bool replacing = ::stat(path.c_str(), &existing) == 0;
+  if (replacing) ::fchmod(fd, existing.st_mode & 07777);
+  bool ok = WriteAll(fd, data) && (!replacing || ::fsync(fd) == 0);
   int err = ok ? 0 : errno;
   if (::close(fd) != 0 && ok) {
     ok = false;

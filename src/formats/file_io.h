@@ -28,8 +28,9 @@ std::optional<FileStamp> StampOf(const std::filesystem::path& path);
 Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path,
                                                 std::uint64_t maxBytes = kMaxInputFileBytes);
 
-// Writes data to a temporary file in the target's folder, flushes it and renames it over the
-// target. On any failure the temporary file is removed and the existing target is untouched.
+// Writes data to a temporary file in the target's folder and renames it over the target; when
+// the target exists the data is flushed to the disk first. On any failure the temporary file is
+// removed and the existing target is untouched.
 Status WriteFileAtomic(const std::filesystem::path& path, std::span<const std::uint8_t> data);
 
 }  // namespace morvane

@@ -67,6 +67,7 @@ void FinishAppend(const OpenOutcome& outcome, IconDocument& document) {
 ApplyResult ApplyOpenOutcome(OpenOutcome& outcome, IconDocument& document,
                              const ApplyOptions& options) {
   if (outcome.action != OpenAction::kFrames || outcome.frames.empty()) return {};
+  IconDocument::Batch batch(document);
   const bool replace = !outcome.append || document.Count() == 0;
   if (replace) document.RemoveAllFrames();
   const ApplyResult result = AdoptFrames(outcome, document);

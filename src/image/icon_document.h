@@ -91,6 +91,10 @@ class IconDocument {
   void AddObserver(DocumentObserver* observer);
   void RemoveObserver(DocumentObserver* observer);
 
+  // Groups the operations made while it lives: observers hear of them once, when it ends.
+  // Opening a file adopts every frame in one batch, so views are rebuilt once, not per frame.
+  class Batch;
+
   // --- State -----------------------------------------------------------------------------
 
   int Count() const { return static_cast<int>(frames_.size()); }
@@ -259,6 +263,14 @@ class IconDocument {
   std::vector<DocumentObserver*> observers_;
   Pending pending_;
   int depth_ = 0;
+};
+
+class IconDocument::Batch {
+ public:
+  explicit Batch(IconDocument& document) : scope_(document) {}
+
+ private:
+  ChangeScope scope_;
 };
 
 }  // namespace morvane

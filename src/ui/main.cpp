@@ -18,6 +18,7 @@
 #include "ui/handover_import.h"
 #include "ui/handover_server.h"
 #include "ui/main_window.h"
+#include "ui/startup_probe.h"
 
 int main(int argc, char* argv[]) {
   using namespace morvane;
@@ -46,6 +47,7 @@ int main(int argc, char* argv[]) {
   std::optional<handover::Picture> incoming;
   if (const auto done = HandOverAtStartup(command, incoming)) return *done;
 
+  StartupProbe probe;
   MainWindow window(settings, pack);
   HandoverServer handover([&window](handover::Picture&& picture) {
     const handover::AckCode code = AddHandedOverPicture(window.Document(), picture);
@@ -54,9 +56,10 @@ int main(int argc, char* argv[]) {
   });
   handover.Listen();
   window.show();
-  QTimer::singleShot(0, &window, [&window, command, &incoming] {
+  QTimer::singleShot(0, &window, [&window, &probe, command, &incoming] {
     if (incoming) AddHandedOverPicture(window.Document(), *incoming);
     window.RunStartupCommand(command);
+    probe.Arm();
   });
   // Pictures of the dialogs over the editor (scripts/screenshot.sh): runs one menu command once
   // the file is open.

@@ -177,6 +177,26 @@ TEST(ObjectLoaderOpen, AppendingReadsOnlyTheRoomLeftInTheDocument) {
   EXPECT_EQ(OpenObject(dir / "ten.ico", false, 256).frames.size(), 10u);
 }
 
+TEST(ObjectLoaderOpen, ObserversHearOfAWholeOpenOnce) {
+  // Views rebuild on every notice: one per adopted frame made opening quadratic in frames.
+  struct Counter : DocumentObserver {
+    int frames = 0;
+    void OnFramesChanged(const IconDocument&) override { ++frames; }
+  } counter;
+  fx::TempDir dir;
+  WriteIcons(dir / "five.ico", {{16, 32}, {24, 32}, {32, 32}, {48, 32}, {64, 32}});
+  IconDocument document;
+  document.AddObserver(&counter);
+  for (const bool append : {false, true}) {
+    OpenOutcome outcome = OpenObject(dir / "five.ico", append, document.Count());
+    counter.frames = 0;
+    EXPECT_EQ(ApplyOpenOutcome(outcome, document).added, 5);
+    EXPECT_EQ(counter.frames, 1) << (append ? "append" : "replace");
+  }
+  EXPECT_EQ(document.Count(), 10);
+  document.RemoveObserver(&counter);
+}
+
 TEST(ObjectLoaderOpen, AppendingToAFullDocumentSaysSoAndKeepsTheFileInTheHistories) {
   fx::TempDir dir;
   WriteIcons(dir / "one.ico", {{16, 32}});

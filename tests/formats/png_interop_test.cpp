@@ -44,6 +44,16 @@ std::vector<fs::path> WriteOurPngs(const testing::TempDir& dir) {
     files.push_back(dir / ("ours-" + std::to_string(depth) + ".png"));
     EXPECT_TRUE(SavePngFile(files.back(), image, depth).ok());
   }
+  // Large enough for every row filter to be chosen somewhere.
+  MakeImage(image, 70, 50, [](int x, int y) {
+    if (x < 25) return MakePixel(0xFF, (x * 9) & 0xFF, (y * 5) & 0xFF, (x * y) & 0xFF);
+    if (x < 45) return y % 2 == 0 ? 0xFF204060u : 0x80C0A000u;
+    return MixedPixel(x, y);
+  });
+  for (const int depth : {24, 32}) {
+    files.push_back(dir / ("filters-" + std::to_string(depth) + ".png"));
+    EXPECT_TRUE(SavePngFile(files.back(), image, depth).ok());
+  }
   return files;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "format_test_support.h"
@@ -376,6 +377,90 @@ TEST(PngWrite, AStreamBeyondTheCapacityFailsAndLeavesTheBufferAsItWas) {
   const std::size_t exact = *MeasurePng(image, 32);
   EXPECT_TRUE(EncodePng(image, 32, out, exact).ok()) << "exactly the capacity is enough";
   EXPECT_EQ(out.size(), 3 + exact);
+}
+
+// The filter byte of each row, from the inflated image data of one of our streams.
+std::vector<int> RowFilters(const std::vector<std::uint8_t>& png, std::size_t rowBytes, int rows) {
+  std::vector<std::uint8_t> z;
+  for (const auto& chunk : ListPngChunks(png)) {
+    if (chunk.type == "IDAT") z.insert(z.end(), chunk.data.begin(), chunk.data.end());
+  }
+  std::vector<std::uint8_t> raw((rowBytes + 1) * static_cast<std::size_t>(rows));
+  uLongf length = static_cast<uLongf>(raw.size());
+  EXPECT_EQ(uncompress(raw.data(), &length, z.data(), static_cast<uLong>(z.size())), Z_OK);
+  EXPECT_EQ(length, raw.size());
+  std::vector<int> filters;
+  for (int y = 0; y < rows; ++y) filters.push_back(raw[y * (rowBytes + 1)]);
+  return filters;
+}
+
+TEST(PngWrite, EachTrueColourRowTakesTheFilterThatLeavesTheSmallestSum) {
+  // Row 0 is one colour: Sub leaves only the first pixel (10+20+30+1 = 61, alpha 0xFF counting
+  // as -1) against 4 * 61 unfiltered; Paeth ties with Sub and the earlier filter wins. Row 1
+  // repeats row 0, so Up leaves nothing. Row 2 is transparent black: unfiltered it is all zero.
+  CDib image;
+  MakeImage(image, 4, 3, [](int, int y) { return y < 2 ? 0xFF0A141E : 0x00000000; });
+  const std::vector<std::uint8_t> png = Encode(image, 32);
+  EXPECT_EQ(RowFilters(png, 16, 3), (std::vector<int>{1, 2, 0}));
+  CDib back;
+  ASSERT_TRUE(Load(png, back).ok());
+  EXPECT_EQ(PixelsOf(back), PixelsOf(image));
+
+  // Palette rows are stored unfiltered.
+  EXPECT_EQ(RowFilters(Encode(image, 8), 4, 3), (std::vector<int>{0, 0, 0}));
+}
+
+TEST(PngWrite, EveryFilterIsChosenWhereItPredictsBest) {
+  // Grey levels, the same in every channel. Row 0 is flat (Sub). Row 1 halves the distance to
+  // the 200 above at each step, which Average predicts exactly. Row 2 repeats row 1 (Up; Paeth
+  // ties and the earlier filter wins). Row 4 is flat where row 3 is flat and copies row 3 where
+  // row 3 alternates: only Paeth follows both (what is left is its first pixel, 77 - 10).
+  const std::vector<std::vector<int>> levels = {{200, 200, 200, 200, 200, 200, 200, 200},
+                                                {100, 150, 175, 187, 193, 196, 198, 199},
+                                                {100, 150, 175, 187, 193, 196, 198, 199},
+                                                {10, 10, 10, 10, 200, 10, 200, 10},
+                                                {77, 77, 77, 77, 200, 10, 200, 10}};
+  CDib image;
+  MakeImage(image, 8, 5,
+            [&](int x, int y) { return static_cast<Pixel>(levels[y][x]) * 0x01010101u; });
+  for (const int depth : {24, 32}) {
+    const std::vector<std::uint8_t> png = Encode(image, depth);
+    const std::vector<int> filters = RowFilters(png, 8 * static_cast<std::size_t>(depth / 8), 5);
+    ASSERT_EQ(filters.size(), 5u);
+    EXPECT_EQ(filters[0], 1) << depth;
+    EXPECT_EQ(filters[1], 3) << depth;
+    EXPECT_EQ(filters[2], 2) << depth;
+    EXPECT_EQ(filters[4], 4) << depth;
+    CDib back;
+    ASSERT_TRUE(Load(png, back).ok());
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const Pixel v = image.GetPixel(x, y);
+        EXPECT_EQ(back.GetPixel(x, y), depth == 32 ? v : v | 0xFF000000) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(PngWrite, LargeImageDataIsSplitIntoChunksOfAtMostOneMebibyte) {
+  std::uint32_t seed = 7;
+  CDib image;
+  MakeImage(image, 700, 600, [&](int, int) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<Pixel>(seed);
+  });
+  const std::vector<std::uint8_t> png = Encode(image, 32);
+  int idat = 0;
+  for (const auto& chunk : ListPngChunks(png)) {
+    if (chunk.type != "IDAT") continue;
+    ++idat;
+    EXPECT_LE(chunk.data.size(), std::size_t{1} << 20);
+  }
+  EXPECT_GE(idat, 2);
+  EXPECT_EQ(ListPngChunks(png).back().type, "IEND");
+  CDib back;
+  ASSERT_TRUE(Load(png, back).ok()) << "libpng checks every chunk's CRC";
+  EXPECT_EQ(PixelsOf(back), PixelsOf(image));
 }
 
 TEST(PngWrite, EmptyImageIsRefused) {
