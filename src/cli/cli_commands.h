@@ -10,9 +10,11 @@ namespace morvane::cli {
 int RunInfo(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 int RunExtract(const std::vector<std::string>& args);
+int RunLint(const std::vector<std::string>& args);
 
 extern const char* const kInfoUsage;
 extern const char* const kConvertUsage;
 extern const char* const kExtractUsage;
+extern const char* const kLintUsage;
 
 }  // namespace morvane::cli

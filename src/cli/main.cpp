@@ -18,12 +18,13 @@ constexpr const char* kUsage =
     "  info FILE [--json]             what an object holds\n"
     "  convert INPUT... OUTPUT [...]  read objects, write .ico .cur .ani .icl .png .gif .jpg .bmp\n"
     "  extract INPUT OUTDIR           groups as stored, or frames as PNG files\n"
+    "  lint FILE... [--json]          check icons and cursors for hidden faults\n"
     "\n"
     "  --help      show this text (or a command's, after its name)\n"
     "  --version   show the version\n"
     "\n"
     "exit status: 0 success, 1 wrong usage, 2 an input cannot be read or holds no images,\n"
-    "3 an output cannot be written.\n";
+    "3 an output cannot be written, 4 lint found errors.\n";
 
 }  // namespace
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   if (command == "info") return RunInfo(args);
   if (command == "convert") return RunConvert(args);
   if (command == "extract") return RunExtract(args);
+  if (command == "lint") return RunLint(args);
   if (command.empty()) return UsageError("no command given", kUsage);
   return UsageError("unknown command " + std::string(command), kUsage);
 }
