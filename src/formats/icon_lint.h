@@ -78,7 +78,8 @@ struct IconBlockFacts {
   std::uint64_t needed = 0;  // the bytes a complete block takes (0 when unknown)
   int pngBitDepth = 0;       // PNG only: IHDR bit depth and colour type
   int pngColorType = 0;
-  bool alphaAllZero = false;  // 32-bit bitmap whose alpha bytes are all 0
+  // A 32-bit bitmap whose alpha bytes are all 0 while its AND mask shows some pixel.
+  bool alphaAllZero = false;
 };
 
 // Reads the facts; fails when the block is not a bitmap or PNG image this program reads.

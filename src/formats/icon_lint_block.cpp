@@ -98,6 +98,19 @@ bool IsUtf8BeyondAscii(Bytes t) {
   return multiByte;
 }
 
+// True when the AND mask leaves some pixel opaque (or is missing): then an image without alpha
+// is meant to show something. A blank image has every mask bit set and nothing to lose.
+bool MaskShowsAnything(Bytes block, const IconBitmapLayout& l) {
+  if (l.MaskEnd() > block.size()) return true;
+  for (int r = 0; r < l.height; ++r) {
+    const std::uint64_t row = l.maskOffset + l.maskRowBytes * static_cast<std::uint64_t>(r);
+    for (int x = 0; x < l.width; ++x) {
+      if ((block[row + static_cast<std::uint64_t>(x) / 8] >> (7 - x % 8) & 1) == 0) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 Result<IconBlockFacts> InspectIconBlock(Bytes block) {
@@ -112,7 +125,7 @@ Result<IconBlockFacts> InspectIconBlock(Bytes block) {
   f.bitCount = layout->bitCount;
   f.needed = layout->MaskEnd();
   if (f.bitCount == 32 && layout->maskOffset <= block.size()) {
-    f.alphaAllZero = AlphaBytesAllZero(block, *layout);
+    f.alphaAllZero = AlphaBytesAllZero(block, *layout) && MaskShowsAnything(block, *layout);
   }
   return f;
 }

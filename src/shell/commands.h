@@ -58,6 +58,7 @@ inline constexpr int kAniPreview = 32989;
 inline constexpr int kAniProperties = 32940;
 inline constexpr int kSetHotspot = 32956;
 inline constexpr int kAddIconToLibrary = 32928;
+inline constexpr int kCheckIcon = 33110;
 inline constexpr int kDeleteIconFromLibrary = 32929;
 // Image
 inline constexpr int kCrop = 33021;
@@ -78,6 +79,7 @@ inline constexpr int kNavigatorBackground = 32990;
 inline constexpr int kImageListBackground = 32991;
 inline constexpr int kEditAreaBackground = 32980;
 inline constexpr int kShowGrid = 33039;
+inline constexpr int kPreviewPane = 33111;
 // Help
 inline constexpr int kHelpIndex = 57670;
 inline constexpr int kAbout = 57664;

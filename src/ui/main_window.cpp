@@ -20,6 +20,7 @@
 #include "shell/zoom.h"
 #include "ui/edit_area.h"
 #include "ui/frame_list.h"
+#include "ui/inspection_commands.h"
 
 namespace morvane {
 namespace {

@@ -35,6 +35,7 @@ namespace morvane {
 
 class EditArea;
 class FrameList;
+class InspectionCommands;
 
 class MainWindow : public QMainWindow, private DocumentObserver {
   Q_OBJECT
@@ -152,6 +153,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void AniPreviewTick();
   void AniProperties();
   void ChooseBackground(int commandId);
+  void RegisterInspectionCommands();
   void About();
   bool HasFrame() const { return document_.CurrentFrame() != nullptr; }
 
@@ -182,6 +184,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   int aniFrame_ = -1;  // the frame the preview shows; -1 while it does not run
   int aniElapsedMs_ = 0;
   bool closing_ = false;
+  // Last: destroyed before the document its preview pane follows.
+  std::unique_ptr<InspectionCommands> inspection_;
 };
 
 }  // namespace morvane

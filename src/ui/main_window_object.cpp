@@ -9,6 +9,7 @@
 #include "ui/dither_dialog.h"
 #include "ui/edit_area.h"
 #include "ui/frame_list.h"
+#include "ui/inspection_commands.h"
 #include "ui/main_window.h"
 #include "ui/qt_image.h"
 
@@ -132,6 +133,38 @@ void MainWindow::RegisterViewCommands() {
   Register(command::kEditAreaBackground,
            [this] { ChooseBackground(command::kEditAreaBackground); });
   Register(command::kAbout, [this] { About(); });
+  RegisterInspectionCommands();
+}
+
+void MainWindow::RegisterInspectionCommands() {
+  InspectionHost host;
+  host.window = this;
+  host.document = &document_;
+  host.pack = &pack_;
+  host.settings = &settings_;
+  host.openPath = [this](const std::string& path) { return OpenPath(path); };
+  host.startFolder = [this] { return Q(state_.lastWorkingFolder); };
+  host.currentOptions = [this] {
+    return OptionsValues{state_.alphaLevel, state_.matteColor, editArea_->Background(),
+                         editArea_->ShowGrid(), pack_.selected_name()};
+  };
+  host.applyOptions = [this](const OptionsValues& v) {
+    state_.alphaLevel = v.alphaLevel;
+    state_.matteColor = v.matteColor;
+    editArea_->SetBackground(v.editBackground);
+    editArea_->SetShowGrid(v.showGrid);
+    if (v.language != pack_.selected_name() && pack_.select(v.language)) Retranslate();
+  };
+  host.writeOptions = [this] { return IconWriteOptions{state_.alphaLevel, state_.matteColor}; };
+  host.associations = [this] { RunCommand(command::kAssociations); };
+  inspection_ = std::make_unique<InspectionCommands>(std::move(host));
+  Register(command::kSearchObject, [this] { inspection_->SearchObject(); });
+  Register(command::kOptions, [this] { inspection_->Options(); });
+  Register(
+      command::kCheckIcon, [this] { inspection_->CheckIcon(); }, [this] { return HasFrame(); });
+  Register(
+      command::kPreviewPane, [this] { inspection_->TogglePreviewPane(); }, {},
+      [this] { return inspection_->PreviewPaneShown(); });
 }
 
 void MainWindow::ShowFrameStatus(FrameStatus status) {

@@ -223,6 +223,10 @@ TEST(IconLint, ThirtyTwoBitImagesWithoutAlpha) {
   ExpectFinding(OneImageFile(Bitmap32(0), 2, 2, 32), "alpha-all-zero", LintLevel::kWarning,
                 "image 1");
   EXPECT_TRUE(Lint(OneImageFile(Bitmap32(1), 2, 2, 32)).findings.empty());
+  // A blank image: alpha 0 and every mask bit set agree.
+  Data blank = Bitmap32(0);
+  for (std::size_t i = blank.size() - 8; i < blank.size(); ++i) blank[i] = 0xFF;
+  EXPECT_TRUE(Lint(OneImageFile(blank, 2, 2, 32)).findings.empty());
 }
 
 TEST(IconLint, CursorHotspotsOutsideTheImage) {
