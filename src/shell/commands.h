@@ -124,6 +124,9 @@ const MenuEntry* FindCommand(int id);
 // AddImageItems() and CreateImageFromSelectedItems() (color_format.h).
 std::span<const int> AddImageCommands();
 std::span<const int> CreateFromSelectedCommands();
+// Object > "Create size set from selected": one command per set of SizeSets() (size_sets.h), in
+// its order.
+std::span<const int> SizeSetCommands();
 
 // The Image > "Size" command of a side length; 0 when there is none.
 int SizeCommand(int size);

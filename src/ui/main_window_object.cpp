@@ -3,7 +3,9 @@
 #include <QColorDialog>
 
 #include "formats/ani_codec.h"
+#include "image/size_sets.h"
 #include "shell/frame_texts.h"
+#include "shell/size_set_frames.h"
 #include "ui/ani_properties_dialog.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/dither_dialog.h"
@@ -78,6 +80,14 @@ void MainWindow::RegisterObjectCommands() {
         [this, item] {
           ShowFrameStatus(document_.CreateImageFromSelected(item.size, item.format).status);
         },
+        hasFrame);
+  }
+
+  for (std::size_t i = 0; i < SizeSetCommands().size() && i < SizeSets().size(); ++i) {
+    const std::span<const int> sizes = SizeSets()[i].sizes;
+    Register(
+        SizeSetCommands()[i],
+        [this, sizes] { ShowFrameStatus(CreateSizeSetFromSelected(document_, sizes).status); },
         hasFrame);
   }
 
