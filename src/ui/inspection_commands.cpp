@@ -61,13 +61,15 @@ void InspectionCommands::TogglePreviewPane() {
     scroll->setWidgetResizable(true);
     dock_->setWidget(scroll);
     host_.window->addDockWidget(Qt::RightDockWidgetArea, dock_);
+    // Wide enough for every column without scrolling: the strips are about real sizes.
+    host_.window->resizeDocks({dock_}, {pane_->sizeHint().width() + 24}, Qt::Horizontal);
     return;
   }
-  dock_->setVisible(!dock_->isVisible());
+  dock_->setVisible(dock_->isHidden());
 }
 
 bool InspectionCommands::PreviewPaneShown() const {
-  return dock_ && dock_->isVisible();
+  return dock_ && !dock_->isHidden();
 }
 
 }  // namespace morvane

@@ -18,7 +18,7 @@ constexpr PreviewPlace kPlaces[] = {
     {"Desktop", 48, 76, qRgb(0x7A, 0xB0, 0xE0), qRgb(0x12, 0x2A, 0x4A)},
 };
 constexpr int kScales[] = {100, 150, 200};
-constexpr int kLabelWidth = 110;
+constexpr int kLabelWidth = 104;
 constexpr int kHeaderHeight = 22;
 constexpr int kGap = 6;
 
@@ -26,10 +26,11 @@ int Scaled(int value, int percent) {
   return (value * percent + 50) / 100;
 }
 
+// Room for the largest icon and a margin of the background around it on either side.
 int ColumnWidth(int percent) {
   int widest = 0;
-  for (const PreviewPlace& p : kPlaces) widest = std::max(widest, Scaled(p.band100, percent));
-  return widest * 2;
+  for (const PreviewPlace& p : kPlaces) widest = std::max(widest, Scaled(p.size100, percent));
+  return widest * 2 + 8;
 }
 
 // A desktop is not one colour: a soft vertical gradient shows icons against changing light.

@@ -14,8 +14,10 @@
 
 #include "shell/document_check.h"
 #include "shell/language_pack.h"
+#include "shell/settings_store.h"
 #include "support/qt_app.h"
 #include "ui/check_icon_dialog.h"
+#include "ui/main_window.h"
 #include "ui/object_search_dialog.h"
 #include "ui/options_dialog.h"
 #include "ui/preview_pane.h"
@@ -168,6 +170,25 @@ TEST_F(InspectionTest, PreviewPaneScreenshot) {
   pane.SetDocument(&document_);
   pane.resize(pane.sizeHint().expandedTo(QSize(560, 640)));
   Shoot(pane, "preview_pane.png");
+}
+
+TEST_F(InspectionTest, MainWindowWiresTheCommands) {
+  MemorySettingsStore store;
+  Settings settings(store);
+  settings.write_int("", "First launch", 0);
+  MainWindow window(settings, pack_);
+  window.resize(1100, 700);
+  ASSERT_TRUE(
+      window.OpenPath(std::string(MORVANE_TESTDATA_DIR) + "/ico/go-ico/testdata/cursor.cur"));
+  ASSERT_TRUE(window.RunCommand(command::kPreviewPane));
+  QAction* toggle = window.Action(command::kPreviewPane);
+  ASSERT_NE(toggle, nullptr);
+  window.UpdateCommands();
+  EXPECT_TRUE(toggle->isChecked());
+  Shoot(window, "main_window_preview.png");
+  ASSERT_TRUE(window.RunCommand(command::kPreviewPane));
+  window.UpdateCommands();
+  EXPECT_FALSE(toggle->isChecked());
 }
 
 }  // namespace
