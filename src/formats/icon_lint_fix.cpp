@@ -68,6 +68,7 @@ class IconStreamFixer {
     if (!block || block->empty()) return Drop(i, "beyond the end of the data");
     const Result<IconBlockFacts> facts = InspectIconBlock(*block);
     if (!facts.ok()) return Drop(i, facts.status().message());
+    if (facts->width > 256 || facts->height > 256) return Drop(i, "larger than an icon holds");
     // A byte count smaller than the image while the file holds the rest: the count is wrong.
     if (facts->needed > block->size()) {
       if (const auto whole = SliceOf(data_, e.offset, facts->needed)) block = whole;
@@ -104,8 +105,8 @@ class IconStreamFixer {
       why = "PNG stream re-encoded as 8-bit RGBA";
     } else if (f.alphaAllZero) {
       why = "alpha channel made from the AND mask";
-    } else if (!f.png && f.needed > blockSize) {
-      why = "re-encoded with the AND mask it lacked";
+    } else if (f.needed > blockSize) {
+      why = f.png ? "PNG stream re-encoded whole" : "re-encoded with the AND mask it lacked";
     } else {
       return false;
     }

@@ -489,20 +489,34 @@ TEST(IconLint, FixMakesAnimatedCursorCountsAgree) {
   EXPECT_EQ(read->frames[1].rate, 10);
 }
 
-TEST(IconLint, HostileInputNeverCrashes) {
+// Every mutation is checked without a crash, and whatever the repair makes of it reads back and
+// is free of every fault the repair claims to mend.
+TEST(IconLint, HostileInputNeverCrashesAndRepairsHold) {
   AniParts p = TwoFrames();
   p.info = {{"INAM", Data{'A', 0}}};
   p.sequence = std::vector<std::uint32_t>{1, 0};
   p.flags = 3;
   p.streams = {CursorStream(4), CursorStream(4)};
+  int repaired = 0;
   for (const Data& valid : {CleanIcon(1, 1), BuildAni(p)}) {
-    const auto check = [](std::span<const std::uint8_t> d) {
+    const auto check = [&](std::span<const std::uint8_t> d) {
       (void)LintIconData(d);
-      (void)FixIconData(d);
+      const Result<LintFixResult> fixed = FixIconData(d);
+      if (!fixed.ok()) return;
+      ++repaired;
+      const Result<LintReport> again = LintIconData(Bytes(fixed->data));
+      ASSERT_TRUE(again.ok());
+      for (const char* id :
+           {"entry-size-mismatch", "image-truncated", "image-out-of-bounds", "images-overlap",
+            "trailing-bytes", "frame-count-mismatch", "rate-count-mismatch",
+            "sequence-missing-frame", "chunk-truncated", "riff-size-mismatch"}) {
+        ASSERT_FALSE(again->Has(id)) << id << " after repair";
+      }
     };
     ForEachTruncation(valid, check);
     ForEachBitFlip(valid, check, 0, 200);
   }
+  EXPECT_GT(repaired, 100);
 }
 
 TEST(IconLintInterop, ReportsTheHiddenFaultsOfRealFiles) {
