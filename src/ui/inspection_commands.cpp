@@ -54,7 +54,7 @@ void InspectionCommands::TogglePreviewPane() {
     dock_ = new QDockWidget(
         QString::fromStdString(host_.pack->text("Preview pane", "title", "Preview")), host_.window);
     dock_->setObjectName("PreviewPane");
-    pane_ = new PreviewPane(dock_);
+    pane_ = new PreviewPane(*host_.pack, dock_);
     pane_->SetDocument(host_.document);
     auto* scroll = new QScrollArea(dock_);
     scroll->setWidget(pane_);

@@ -26,18 +26,18 @@ QString Text(const LanguagePack& pack, std::string_view key, std::string_view en
   return QString::fromStdString(pack.text(kSection, key, english));
 }
 
-QString KindText(FoundKind kind) {
+QString KindText(const LanguagePack& pack, FoundKind kind) {
   switch (kind) {
     case FoundKind::kCursor:
-      return "cursor";
+      return Text(pack, "cursor", "cursor");
     case FoundKind::kAnimatedCursor:
-      return "animated cursor";
+      return Text(pack, "animated_cursor", "animated cursor");
     case FoundKind::kLibrary:
-      return "icon library";
+      return Text(pack, "library", "icon library");
     case FoundKind::kProgram:
-      return "program";
+      return Text(pack, "program", "program");
     default:
-      return "icon";
+      return Text(pack, "icon", "icon");
   }
 }
 
@@ -56,7 +56,7 @@ QIcon PreviewIcon(const CDib& preview) {
   return QIcon(square);
 }
 
-QString Summary(const FoundObject& o) {
+QString Summary(const LanguagePack& pack, const FoundObject& o) {
   QString sizes;
   int shown = 0;
   for (const FoundImage& image : o.images) {
@@ -66,9 +66,10 @@ QString Summary(const FoundObject& o) {
     }
     sizes += QString("%1%2x%3").arg(sizes.isEmpty() ? "" : ", ").arg(image.width).arg(image.height);
   }
-  const QString groups = o.groups > 1 ? QString(", %1 groups").arg(o.groups) : QString();
-  return QString::fromStdString(o.path.filename().string()) + "\n" + KindText(o.kind) + groups +
-         ": " + sizes;
+  const QString groups =
+      o.groups > 1 ? Text(pack, "groups", ", %1 groups").arg(o.groups) : QString();
+  return QString::fromStdString(o.path.filename().string()) + "\n" + KindText(pack, o.kind) +
+         groups + ": " + sizes;
 }
 
 }  // namespace
@@ -208,7 +209,7 @@ void ObjectSearchDialog::ShowCounts(const SearchCounts& counts, const QString& s
 
 void ObjectSearchDialog::AddFound(const FoundObjectPtr& object) {
   found_.push_back(object);
-  auto* item = new QListWidgetItem(PreviewIcon(object->preview), Summary(*object));
+  auto* item = new QListWidgetItem(PreviewIcon(object->preview), Summary(pack_, *object));
   item->setData(Qt::UserRole, static_cast<int>(found_.size() - 1));
   item->setToolTip(QString::fromStdString(object->path.string()));
   list_->addItem(item);

@@ -13,14 +13,20 @@ namespace morvane {
 namespace {
 
 constexpr PreviewPlace kPlaces[] = {
-    {"Taskbar", 24, 40, qRgb(0xEE, 0xF1, 0xF6), qRgb(0x1C, 0x1C, 0x1C)},
-    {"Title bar", 16, 30, qRgb(0xFF, 0xFF, 0xFF), qRgb(0x2B, 0x2B, 0x2B)},
-    {"Desktop", 48, 76, qRgb(0x7A, 0xB0, 0xE0), qRgb(0x12, 0x2A, 0x4A)},
+    {"taskbar", "Taskbar", 24, 40, qRgb(0xEE, 0xF1, 0xF6), qRgb(0x1C, 0x1C, 0x1C)},
+    {"title_bar", "Title bar", 16, 30, qRgb(0xFF, 0xFF, 0xFF), qRgb(0x2B, 0x2B, 0x2B)},
+    {"desktop", "Desktop", 48, 76, qRgb(0x7A, 0xB0, 0xE0), qRgb(0x12, 0x2A, 0x4A)},
 };
 constexpr int kScales[] = {100, 150, 200};
 constexpr int kLabelWidth = 104;
 constexpr int kHeaderHeight = 22;
 constexpr int kGap = 6;
+
+constexpr std::string_view kSection = "Preview pane";
+
+QString Text(const LanguagePack& pack, std::string_view key, std::string_view english) {
+  return QString::fromStdString(pack.text(kSection, key, english));
+}
 
 int Scaled(int value, int percent) {
   return (value * percent + 50) / 100;
@@ -36,7 +42,7 @@ int ColumnWidth(int percent) {
 // A desktop is not one colour: a soft vertical gradient shows icons against changing light.
 void PaintBand(QPainter& painter, const QRect& band, const PreviewPlace& place, bool dark) {
   const QColor base = QColor::fromRgb(dark ? place.dark : place.light);
-  if (std::string_view(place.name) == "Desktop") {
+  if (std::string_view(place.key) == "desktop") {
     QLinearGradient gradient(band.topLeft(), band.bottomLeft());
     gradient.setColorAt(0, base.lighter(dark ? 140 : 115));
     gradient.setColorAt(1, base.darker(dark ? 110 : 125));
@@ -78,7 +84,8 @@ int PickFrameForSide(const IconDocument& document, int side) {
   return exact >= 0 ? exact : larger >= 0 ? larger : largest;
 }
 
-PreviewStrips::PreviewStrips(QWidget* parent) : QWidget(parent) {
+PreviewStrips::PreviewStrips(const LanguagePack& pack, QWidget* parent)
+    : QWidget(parent), pack_(pack) {
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
@@ -115,7 +122,9 @@ void PreviewStrips::paintEvent(QPaintEvent*) {
     for (const bool dark : {false, true}) {
       const int rowHeight = Scaled(place.band100, 200);
       painter.drawText(QRect(0, y, kLabelWidth - kGap, rowHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                       QString("%1, %2").arg(place.name, dark ? "dark" : "light"));
+                       QString("%1, %2").arg(
+                           Text(pack_, place.key, place.name),
+                           dark ? Text(pack_, "dark", "dark") : Text(pack_, "light", "light")));
       x = kLabelWidth;
       for (const int s : kScales) {
         const int band = Scaled(place.band100, s);
@@ -136,7 +145,8 @@ void PreviewStrips::paintEvent(QPaintEvent*) {
   }
 }
 
-CursorTestArea::CursorTestArea(QWidget* parent) : QWidget(parent) {
+CursorTestArea::CursorTestArea(const LanguagePack& pack, QWidget* parent)
+    : QWidget(parent), pack_(pack) {
   setMinimumHeight(120);
   setAutoFillBackground(true);
   connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
@@ -223,14 +233,16 @@ void CursorTestArea::paintEvent(QPaintEvent*) {
   painter.drawText(label.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, what);
 }
 
-PreviewPane::PreviewPane(QWidget* parent)
-    : QWidget(parent), strips_(new PreviewStrips(this)), testArea_(new CursorTestArea(this)) {
+PreviewPane::PreviewPane(const LanguagePack& pack, QWidget* parent)
+    : QWidget(parent),
+      strips_(new PreviewStrips(pack, this)),
+      testArea_(new CursorTestArea(pack, this)) {
   auto* layout = new QVBoxLayout(this);
-  auto* title = new QLabel("Real size on the desktop", this);
+  auto* title = new QLabel(Text(pack, "real_size", "Real size on the desktop"), this);
   QFont bold = title->font();
   bold.setBold(true);
   title->setFont(bold);
-  auto* testTitle = new QLabel("Cursor test", this);
+  auto* testTitle = new QLabel(Text(pack, "cursor_title", "Cursor test"), this);
   testTitle->setFont(bold);
   layout->addWidget(title);
   layout->addWidget(strips_);

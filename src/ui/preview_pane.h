@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "image/icon_document.h"
+#include "shell/language_pack.h"
 
 class QLabel;
 
@@ -16,6 +17,7 @@ namespace morvane {
 
 // Where an icon is shown and the pixel size it is drawn at there, at 100 % scaling.
 struct PreviewPlace {
+  const char* key;  // language-pack key of the place's name
   const char* name;
   int size100;  // icon side at 100 %
   int band100;  // height of the strip the icon sits in, at 100 %
@@ -31,7 +33,7 @@ class PreviewStrips : public QWidget, private DocumentObserver {
   Q_OBJECT
 
  public:
-  explicit PreviewStrips(QWidget* parent = nullptr);
+  explicit PreviewStrips(const LanguagePack& pack, QWidget* parent = nullptr);
   ~PreviewStrips() override;
   void SetDocument(IconDocument* document);
   QSize sizeHint() const override;
@@ -44,6 +46,7 @@ class PreviewStrips : public QWidget, private DocumentObserver {
   void OnFrameImageChanged(const IconDocument&, int) override { update(); }
   void OnCurrentFrameChanged(const IconDocument&) override { update(); }
 
+  const LanguagePack& pack_;
   IconDocument* document_ = nullptr;
 };
 
@@ -53,7 +56,7 @@ class CursorTestArea : public QWidget, private DocumentObserver {
   Q_OBJECT
 
  public:
-  explicit CursorTestArea(QWidget* parent = nullptr);
+  explicit CursorTestArea(const LanguagePack& pack, QWidget* parent = nullptr);
   ~CursorTestArea() override;
   void SetDocument(IconDocument* document);
   // The frame the pointer shows now; -1 without one.
@@ -73,6 +76,7 @@ class CursorTestArea : public QWidget, private DocumentObserver {
   void ShowFrame(int index);
   void Tick();
 
+  const LanguagePack& pack_;
   IconDocument* document_ = nullptr;
   QTimer timer_;
   int frame_ = -1;
@@ -82,7 +86,7 @@ class PreviewPane : public QWidget {
   Q_OBJECT
 
  public:
-  explicit PreviewPane(QWidget* parent = nullptr);
+  explicit PreviewPane(const LanguagePack& pack, QWidget* parent = nullptr);
   void SetDocument(IconDocument* document);
   CursorTestArea* TestArea() const { return testArea_; }
 

@@ -60,6 +60,7 @@ TEST_F(InspectionTest, SearchDialogListsTheSharedTestDataAndFilters) {
   EXPECT_EQ(dialog.Counts().found, 43);
   EXPECT_EQ(dialog.ListedCount(), 43);
   EXPECT_EQ(dialog.Counts().damagedFiles, 4);
+  Shoot(dialog, "object_search.png");
 }
 
 TEST_F(InspectionTest, StopEndsTheSearchPromptly) {
@@ -109,7 +110,7 @@ TEST_F(InspectionTest, PreviewPicksTheFrameTheSystemWould) {
 TEST_F(InspectionTest, CursorTestAreaPointsWithTheHotspotAndAnimates) {
   document_.New(DocumentKind::kCursor);
   document_.SetHotspot({3, 4});
-  CursorTestArea area;
+  CursorTestArea area(pack_);
   area.SetDocument(&document_);
   EXPECT_EQ(area.ShownFrame(), 0);
   EXPECT_EQ(area.cursor().hotSpot(), QPoint(3, 4));
@@ -166,7 +167,7 @@ TEST_F(InspectionTest, PreviewPaneScreenshot) {
       }
     }
   }
-  PreviewPane pane;
+  PreviewPane pane(pack_);
   pane.SetDocument(&document_);
   pane.resize(pane.sizeHint().expandedTo(QSize(560, 640)));
   Shoot(pane, "preview_pane.png");
