@@ -51,6 +51,14 @@ TEST(CliLint, ExitStatusTellsWhetherErrorsWereFound) {
   EXPECT_EQ(RunCli({"lint", good, bad, "--fix", Path(dir.path() / "x.ico")}, dir.path()).status, 1);
 }
 
+TEST(CliLint, HelpDocumentsTheExitStatus) {
+  TempDir dir;
+  const CliRun help = RunCli({"lint", "--help"}, dir.path());
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("4 errors found"), std::string::npos) << help.out;
+  EXPECT_NE(RunCli({"--help"}, dir.path()).out.find("lint FILE..."), std::string::npos);
+}
+
 TEST(CliLint, JsonListsEveryFileWithItsFindings) {
   TempDir dir;
   const std::string bad = Path(WriteIcon(dir.path(), "bad.ico", 30));
