@@ -18,7 +18,8 @@ namespace morvane::cli {
 const char* const kLintUsage =
     "usage: morvane-cli lint FILE... [--json] [--fix OUT] [--sizes SET]\n"
     "\n"
-    "Checks .ico, .cur and .ani files: directory entries that disagree with their images, images\n"
+    "Checks .ico, .cur and .ani files, and the icon and cursor groups of programs and icon\n"
+    "libraries: directory entries that disagree with their images, images\n"
     "that overlap or are cut short, bytes after the data, duplicate entries, 256-pixel images not\n"
     "stored as 8-bit RGBA PNG, 32-bit images whose alpha is all zero, cursor hotspots outside\n"
     "the image, animated cursors whose header, rates or sequence disagree with the frames, frames\n"
@@ -30,7 +31,7 @@ const char* const kLintUsage =
     "  --fix OUT    write a corrected copy to OUT (a folder when several files are given):\n"
     "               directory fields, byte counts and layout re-derived from the images,\n"
     "               256-pixel images as 8-bit RGBA PNG, animated-cursor counts made to agree;\n"
-    "               unreadable images are left out\n"
+    "               unreadable images are left out (icons, cursors and animated cursors only)\n"
     "  --sizes SET  report the sizes of SET that are missing: windows, windows-scaled,\n"
     "               favicon, cursor, or sizes separated by commas\n"
     "\n"
@@ -55,6 +56,10 @@ std::string_view KindName(LintedKind kind) {
       return ObjectKindName(ObjectKind::kCursor);
     case LintedKind::kAnimatedCursor:
       return ObjectKindName(ObjectKind::kAnimatedCursor);
+    case LintedKind::kLibrary:
+      return ObjectKindName(ObjectKind::kLibrary);
+    case LintedKind::kProgram:
+      return ObjectKindName(ObjectKind::kExecutable);
     default:
       return ObjectKindName(ObjectKind::kIcon);
   }

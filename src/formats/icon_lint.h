@@ -31,7 +31,8 @@ struct LintFinding {
   std::string where;    // "file", "image 2", "frame 3, image 1"...
 };
 
-enum class LintedKind { kIcon, kCursor, kAnimatedCursor };
+// kLibrary: an NE file (icon libraries); kProgram: a PE file with icon or cursor groups.
+enum class LintedKind { kIcon, kCursor, kAnimatedCursor, kLibrary, kProgram };
 
 struct LintReport {
   LintedKind kind = LintedKind::kIcon;
@@ -48,8 +49,9 @@ struct LintOptions {
   std::vector<int> requiredSizes;
 };
 
-// Checks an icon or cursor file (by its header) or an animated cursor (a RIFF file). Fails only
-// when the data is neither; everything wrong inside is a finding.
+// Checks an icon or cursor file (by its header), an animated cursor (a RIFF file), or the icon
+// and cursor groups of a program or icon library ("MZ"). Fails only when the data is none of
+// these (or a program without groups); everything wrong inside is a finding.
 Result<LintReport> LintIconData(Bytes data, const LintOptions& options = {});
 
 // What FixIconData did.
@@ -64,7 +66,8 @@ struct LintFixResult {
 // 256-pixel images of 8 bits or more stored as 8-bit RGBA PNG, 32-bit images without alpha
 // given the alpha their mask means, and an animated cursor's header, rates and sequence made to
 // agree with its frames. Images that do not decode are left out. Fails when the data is not an
-// icon, cursor or animated cursor, or nothing in it can be read.
+// icon, cursor or animated cursor (programs and libraries are not repaired), or nothing in it
+// can be read.
 Result<LintFixResult> FixIconData(Bytes data, const IconWriteOptions& options = {});
 
 // --- Parts shared by the icon and animated-cursor checks --------------------------------------
@@ -88,6 +91,9 @@ Result<IconBlockFacts> InspectIconBlock(Bytes block);
 // True when every byte of the text is assigned in Windows-1252 and the text does not read as
 // UTF-8 with characters beyond ASCII (a sign that it was stored in the wrong code page).
 bool LooksLikeCp1252(Bytes text);
+
+// The findings of the groups of a program or icon library; false when it has no group.
+bool LintExecutableGroups(Bytes data, const LintOptions& options, LintReport& report);
 
 // Appends the findings of an icon or cursor stream; `where` names the stream in every finding's
 // place ("frame 2"). Images are decoded only while their pixels fit the budget, which is charged

@@ -303,6 +303,10 @@ Result<LintReport> LintIconData(Bytes data, const LintOptions& options) {
     AniChecker(data, options, report.findings).Run();
     return report;
   }
+  if (data.size() >= 2 && data[0] == 'M' && data[1] == 'Z') {
+    if (LintExecutableGroups(data, options, report)) return report;
+    return Status(ErrorCode::kNoImages, "the program holds no icon or cursor groups");
+  }
   lint::IconHeader header;
   if (!lint::ReadIconHeader(data, header) || !header.Valid()) {
     return Status(ErrorCode::kBadFormat, "not an icon, cursor or animated cursor");

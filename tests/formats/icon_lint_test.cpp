@@ -8,6 +8,7 @@
 
 #include "format_test_support.h"
 #include "formats/ani_codec.h"
+#include "formats/icl_writer.h"
 #include "formats/ico_codec.h"
 #include "formats/icon_lint.h"
 #include "image/byte_sink.h"
@@ -398,6 +399,37 @@ TEST(IconLint, OverstatedInfoListStillFindsTheHeader) {
   PatchU32(d, 16, U32(d, 16) + 2);  // the INFO list's size
   ExpectFinding(d, "list-size-mismatch", LintLevel::kWarning, "file");
   EXPECT_FALSE(Lint(d).HasErrors());
+}
+
+TEST(IconLint, GroupsOfLibrariesAndPrograms) {
+  IconLibrary library;
+  library.groupCount = 1;
+  for (const auto& [side, bits] : {std::pair{32, 8}, std::pair{16, 32}}) {
+    LibraryImage& image = library.images.emplace_back();
+    image.pixels = Mixed(side);
+    image.width = side;
+    image.height = side;
+    image.bits = bits;
+  }
+  Data icl;
+  ASSERT_TRUE(WriteIcl(library, icl).ok());
+  const LintReport clean = Lint(icl);
+  EXPECT_EQ(clean.kind, LintedKind::kLibrary);
+  EXPECT_TRUE(clean.findings.empty()) << ::testing::PrintToString(Ids(clean));
+  // Two images and one group: the header ends at 246, the group's data starts at sector 2 and
+  // its first entry's width is the byte after the 6-byte group header.
+  icl[256 + 6] = 31;
+  ExpectFinding(icl, "entry-size-mismatch", LintLevel::kError, "icon group 1, image 1");
+  LintOptions windows;
+  windows.requiredSizes = {48};
+  ExpectFinding(icl, "missing-size", LintLevel::kWarning, "icon group 1", windows);
+  EXPECT_FALSE(FixIconData(icl).ok()) << "programs and libraries are not repaired";
+
+  // A real program: its 7 icon groups and 28 cursor groups hold warnings at most.
+  const LintReport user32 = Lint(ReadAll(SharedData("pe/wine64/user32.dll")));
+  EXPECT_EQ(user32.kind, LintedKind::kProgram);
+  EXPECT_FALSE(user32.HasErrors());
+  EXPECT_FALSE(LintIconData(ReadAll(SharedData("ne/wine-fonts/sserife.fon"))).ok());
 }
 
 // --- Repairs -----------------------------------------------------------------------------
