@@ -12,11 +12,13 @@ int RunConvert(const std::vector<std::string>& args);
 int RunExtract(const std::vector<std::string>& args);
 int RunEffect(const std::vector<std::string>& args);
 int RunDraw(const std::vector<std::string>& args);
+int RunLint(const std::vector<std::string>& args);
 
 extern const char* const kInfoUsage;
 extern const char* const kConvertUsage;
 extern const char* const kExtractUsage;
 extern const char* const kEffectUsage;
 extern const char* const kDrawUsage;
+extern const char* const kLintUsage;
 
 }  // namespace morvane::cli

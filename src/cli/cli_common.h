@@ -12,9 +12,10 @@
 namespace morvane::cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;   // wrong usage; a usage text follows the message
-inline constexpr int kExitInput = 2;   // an input cannot be read or holds no images
-inline constexpr int kExitOutput = 3;  // an output cannot be written
+inline constexpr int kExitUsage = 1;     // wrong usage; a usage text follows the message
+inline constexpr int kExitInput = 2;     // an input cannot be read or holds no images
+inline constexpr int kExitOutput = 3;    // an output cannot be written
+inline constexpr int kExitFindings = 4;  // lint found errors
 
 // A failure on its way to the user.
 struct Failure {

@@ -11,6 +11,7 @@
 #include "cli/cli_frames.h"
 #include "cli/cli_outputs.h"
 #include "formats/picture_file.h"
+#include "image/size_sets.h"
 
 namespace morvane::cli {
 
@@ -23,7 +24,10 @@ const char* const kConvertUsage =
     "\n"
     "  --group N            the group of a program or library, by position (default 0)\n"
     "  --frame N            the frame written to a picture output (default 0)\n"
-    "  --sizes 256,48,...   derive these square sizes from the largest, richest input image\n"
+    "  --sizes 256,48,...   derive these square sizes from the largest, richest input image;\n"
+    "                       a set name stands for its sizes: windows (256,48,32,24,16),\n"
+    "                       windows-scaled (256,64,48,40,32,24,20,16), favicon (48,32,16),\n"
+    "                       cursor (32,48,64,96,128)\n"
     "  --formats 32,8,4     derive these colour formats (1, 4, 8, 24, 32); only the derived\n"
     "                       frames are written\n"
     "  --standard           the source frame and the standard formats derived from it, sorted\n"
@@ -76,8 +80,8 @@ std::string ReadNumbers(const ParsedArgs& p, ConvertRequest& r) {
     r.frame = *n;
   }
   if (const std::string* v = p.Value("--sizes")) {
-    const auto n = ParseIntList(*v, 1, IconDocument::kMaxFrameSide);
-    if (!n) return "--sizes needs sizes of 1 to 256, separated by commas";
+    const auto n = ParseSizeList(*v, 1, IconDocument::kMaxFrameSide);
+    if (!n) return "--sizes needs sizes of 1 to 256 or set names, separated by commas";
     r.derive.sizes = *n;
   }
   if (const std::string* v = p.Value("--formats")) {

@@ -20,12 +20,13 @@ constexpr const char* kUsage =
     "  extract INPUT OUTDIR           groups as stored, or frames as PNG files\n"
     "  effect NAME INPUT OUTPUT       apply an effect to every frame (effect --list)\n"
     "  draw INPUT OUTPUT --script F   run drawing steps (pen, line, fill, ...) on the frames\n"
+    "  lint FILE... [--json]          check icons and cursors for hidden faults\n"
     "\n"
     "  --help      show this text (or a command's, after its name)\n"
     "  --version   show the version\n"
     "\n"
     "exit status: 0 success, 1 wrong usage, 2 an input cannot be read or holds no images,\n"
-    "3 an output cannot be written.\n";
+    "3 an output cannot be written, 4 lint found errors.\n";
 
 }  // namespace
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   if (command == "extract") return RunExtract(args);
   if (command == "effect") return RunEffect(args);
   if (command == "draw") return RunDraw(args);
+  if (command == "lint") return RunLint(args);
   if (command.empty()) return UsageError("no command given", kUsage);
   return UsageError("unknown command " + std::string(command), kUsage);
 }

@@ -43,6 +43,27 @@ struct DecodedIconImage {
 // alpha: opaque, with its AND mask applied.
 Result<DecodedIconImage> DecodeIconImage(Bytes data);
 
+// Where the parts of a bitmap-form block lie, as its header says.
+struct IconBitmapLayout {
+  int width = 0;
+  int height = 0;  // the image's, i.e. half the header's (colour rows plus mask rows)
+  int bitCount = 0;
+  std::uint64_t paletteOffset = 0;
+  std::uint32_t paletteEntries = 0;
+  std::uint64_t colorOffset = 0;
+  std::uint64_t colorRowBytes = 0;
+  std::uint64_t maskOffset = 0;
+  std::uint64_t maskRowBytes = 0;
+  // The bytes a complete block needs: up to the end of the AND mask.
+  std::uint64_t MaskEnd() const { return maskOffset + maskRowBytes * std::uint64_t(height); }
+};
+
+// Reads and checks a bitmap block's header: the bit count must be 1, 4, 8, 24 or 32, the block
+// uncompressed and its size positive. The palette starts after the header (40 bytes, or the
+// larger size a newer header declares); a colour count below the bit count's maximum is the
+// length of a shortened palette. Whether the data holds all of it is left to the caller.
+Result<IconBitmapLayout> ReadIconBitmapLayout(Bytes data);
+
 // True when this frame is stored as a PNG stream: exactly 256 x 256 and format 8, 24 or 32.
 bool UsesPngForm(int width, int height, int format);
 

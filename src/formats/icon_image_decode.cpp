@@ -10,19 +10,6 @@ namespace {
 
 constexpr std::uint32_t kInfoHeaderSize = 40;
 
-// The fields of the bitmap header that decoding uses, and where the parts of the block lie.
-struct BitmapLayout {
-  int width = 0;
-  int height = 0;  // the image's, i.e. half the header's (colour rows plus mask rows)
-  int bitCount = 0;
-  std::uint64_t paletteOffset = 0;
-  std::uint32_t paletteEntries = 0;
-  std::uint64_t colorOffset = 0;
-  std::uint64_t colorRowBytes = 0;
-  std::uint64_t maskOffset = 0;
-  std::uint64_t maskRowBytes = 0;
-};
-
 std::uint64_t RowBytes(std::uint64_t width, int bitCount) {
   return (width * bitCount + 31) / 32 * 4;
 }
@@ -31,10 +18,9 @@ Status Fail(ErrorCode code, const std::string& what) {
   return {code, "Icon image: " + what};
 }
 
-// Reads and checks the header. The palette starts after the header: 40 bytes, or the larger size
-// a newer header (V4, V5) declares. A colour count below the bit count's maximum is the length of
-// a shortened palette.
-Result<BitmapLayout> ReadLayout(Bytes data) {
+}  // namespace
+
+Result<IconBitmapLayout> ReadIconBitmapLayout(Bytes data) {
   ByteReader r(data);
   const std::uint32_t headerSize = r.U32();
   const std::int32_t width = r.I32();
@@ -46,7 +32,7 @@ Result<BitmapLayout> ReadLayout(Bytes data) {
   const std::uint32_t colorsUsed = r.U32();
   if (!r.ok()) return Fail(ErrorCode::kTruncated, "header cut short");
 
-  BitmapLayout l;
+  IconBitmapLayout l;
   l.width = width;
   l.height = heightField / 2;
   l.bitCount = bitCount;
@@ -69,12 +55,14 @@ Result<BitmapLayout> ReadLayout(Bytes data) {
   return l;
 }
 
-std::uint64_t MaskEnd(const BitmapLayout& l) {
-  return l.maskOffset + l.maskRowBytes * static_cast<std::uint64_t>(l.height);
+namespace {
+
+std::uint64_t MaskEnd(const IconBitmapLayout& l) {
+  return l.MaskEnd();
 }
 
 // The palette as opaque pixels; indices beyond a shortened palette give opaque black.
-std::array<Pixel, 256> ReadPalette(Bytes data, const BitmapLayout& l) {
+std::array<Pixel, 256> ReadPalette(Bytes data, const IconBitmapLayout& l) {
   std::array<Pixel, 256> table;
   table.fill(0xFF000000);
   for (std::uint32_t i = 0; i < l.paletteEntries; ++i) {
@@ -101,7 +89,7 @@ Pixel ColorPixel(const std::uint8_t* row, int x, int bitCount,
 }
 
 // Colour rows, bottom-up. Returns true when any pixel has a non-zero alpha byte.
-bool DecodeColorRows(Bytes data, const BitmapLayout& l, CDib& image) {
+bool DecodeColorRows(Bytes data, const IconBitmapLayout& l, CDib& image) {
   const std::array<Pixel, 256> table = ReadPalette(data, l);
   bool anyAlpha = false;
   for (int r = 0; r < l.height; ++r) {
@@ -117,7 +105,7 @@ bool DecodeColorRows(Bytes data, const BitmapLayout& l, CDib& image) {
 
 // Every pixel whose mask bit is set becomes transparent black; with opaqueRest the others get
 // alpha 255 (a 32-bit image without alpha).
-void ApplyMask(Bytes data, const BitmapLayout& l, CDib& image, bool opaqueRest) {
+void ApplyMask(Bytes data, const IconBitmapLayout& l, CDib& image, bool opaqueRest) {
   for (int r = 0; r < l.height; ++r) {
     const std::uint8_t* row = data.data() + l.maskOffset + l.maskRowBytes * r;
     Pixel* out = image.Row(l.height - 1 - r);
@@ -132,9 +120,9 @@ void ApplyMask(Bytes data, const BitmapLayout& l, CDib& image, bool opaqueRest) 
 }
 
 Result<DecodedIconImage> DecodeBitmap(Bytes data) {
-  Result<BitmapLayout> layout = ReadLayout(data);
+  Result<IconBitmapLayout> layout = ReadIconBitmapLayout(data);
   if (!layout.ok()) return layout.status();
-  const BitmapLayout& l = *layout;
+  const IconBitmapLayout& l = *layout;
   // A 32-bit image carries its transparency in the alpha bytes; its mask is needed only when
   // they are all 0, and may be missing.
   const bool maskRequired = l.bitCount != 32;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/color_format.h"
+#include "image/size_sets.h"
 
 namespace morvane {
 namespace {
@@ -37,6 +38,8 @@ constexpr std::array<int, 22> kFromSelected = {
     33092, 33091, 33090, 33012, 33011, 33029, 33010,  // 256 colors
     33015, 33014, 33030, 33013,                       // 16 colors
     33018, 33017, 33031, 33016};                      // true-color
+
+constexpr std::array<int, 4> kSizeSets = {33112, 33113, 33114, 33115};
 
 constexpr std::array<int, 9> kSizes = {16, 24, 32, 48, 64, 72, 96, 128, 256};
 constexpr std::array<int, 9> kSizeCommands = {32957, 33032, 32958, 32959, 32960,
@@ -228,19 +231,41 @@ MenuEntry EffectsMenu() {
                             Cmd(32899, "Custom rotate ...")});
 }
 
+// "windows (256, 48, 32, 24, 16)", one item per named set.
+std::vector<MenuEntry> SizeSetItems() {
+  std::vector<MenuEntry> items;
+  for (std::size_t i = 0; i < SizeSets().size() && i < kSizeSets.size(); ++i) {
+    std::string text(SizeSets()[i].name);
+    for (std::size_t k = 0; k < SizeSets()[i].sizes.size(); ++k) {
+      text += (k == 0 ? " (" : ", ") + std::to_string(SizeSets()[i].sizes[k]);
+    }
+    items.push_back(Cmd(kSizeSets[i], Keep(text + ")")));
+  }
+  return items;
+}
+
 MenuEntry ObjectMenu() {
-  return Popup("&Object",
-               {Check(32936, "Icon"), Check(32937, "Cursor"), Check(32938, "Ani-cursor"), Sep(),
-                Cmd(33019, "Create standard formats from selected"),
-                Cmd(33075, "Complete standard formats from existings"),
-                Cmd(32935, "Duplicate image\tAlt+D", "Alt+D"),
-                Popup("Add image", FormatPopups(AddImageItems(), kAddImage)),
-                Popup("Create image from selected",
-                      FormatPopups(CreateImageFromSelectedItems(), kFromSelected)),
-                Cmd(32953, "Delete image(s)"), Sep(), Cmd(33065, "Sort For Windows XP"), Sep(),
-                Check(32989, "Ani-cursor preview"), Cmd(32940, "Ani-cursor properties ..."),
-                Cmd(32956, "Set hotspot point for cursor"), Sep(),
-                Cmd(32928, "Add icon to library"), Cmd(32929, "Delete icon from library ...")});
+  return Popup("&Object", {Check(32936, "Icon"),
+                           Check(32937, "Cursor"),
+                           Check(32938, "Ani-cursor"),
+                           Sep(),
+                           Cmd(33019, "Create standard formats from selected"),
+                           Cmd(33075, "Complete standard formats from existings"),
+                           Cmd(32935, "Duplicate image\tAlt+D", "Alt+D"),
+                           Popup("Add image", FormatPopups(AddImageItems(), kAddImage)),
+                           Popup("Create image from selected",
+                                 FormatPopups(CreateImageFromSelectedItems(), kFromSelected)),
+                           Popup("Create size set from selected", SizeSetItems()),
+                           Cmd(32953, "Delete image(s)"),
+                           Sep(),
+                           Cmd(33065, "Sort For Windows XP"),
+                           Sep(),
+                           Check(32989, "Ani-cursor preview"),
+                           Cmd(32940, "Ani-cursor properties ..."),
+                           Cmd(32956, "Set hotspot point for cursor"),
+                           Sep(),
+                           Cmd(32928, "Add icon to library"),
+                           Cmd(32929, "Delete icon from library ...")});
 }
 
 MenuEntry ImageMenu() {
@@ -261,7 +286,8 @@ MenuEntry ViewMenu() {
        Popup("Background colors", {Cmd(32990, "Navigator background color ..."),
                                    Cmd(32991, "Images list background color ..."),
                                    Cmd(32980, "Edit area background color ...")}),
-       Check(33039, "Grid on edit area"), Sep(),
+       Check(33039, "Grid on edit area"), Sep(), Check(33111, "Preview pane"),
+       Cmd(33110, "Check icon ..."), Sep(),
        Popup("Toolbars", {Check(32908, "Effects toolbar"), Check(32909, "Library toolbar"),
                           Check(32910, "Navigator toolbar"), Check(32981, "History of colors"),
                           Check(32982, "Standart 16 colors")}),
@@ -304,6 +330,10 @@ std::span<const int> AddImageCommands() {
 }
 std::span<const int> CreateFromSelectedCommands() {
   return kFromSelected;
+}
+
+std::span<const int> SizeSetCommands() {
+  return kSizeSets;
 }
 
 int SizeCommand(int size) {

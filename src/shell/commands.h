@@ -62,6 +62,7 @@ inline constexpr int kAniPreview = 32989;
 inline constexpr int kAniProperties = 32940;
 inline constexpr int kSetHotspot = 32956;
 inline constexpr int kAddIconToLibrary = 32928;
+inline constexpr int kCheckIcon = 33110;
 inline constexpr int kDeleteIconFromLibrary = 32929;
 // Image
 inline constexpr int kCrop = 33021;
@@ -83,6 +84,7 @@ inline constexpr int kImageListBackground = 32991;
 inline constexpr int kEditAreaBackground = 32980;
 inline constexpr int kShowGrid = 33039;
 inline constexpr int kRebuildIconCache = 32985;
+inline constexpr int kPreviewPane = 33111;
 // Help
 inline constexpr int kHelpIndex = 57670;
 inline constexpr int kAbout = 57664;
@@ -127,6 +129,9 @@ const MenuEntry* FindCommand(int id);
 // AddImageItems() and CreateImageFromSelectedItems() (color_format.h).
 std::span<const int> AddImageCommands();
 std::span<const int> CreateFromSelectedCommands();
+// Object > "Create size set from selected": one command per set of SizeSets() (size_sets.h), in
+// its order.
+std::span<const int> SizeSetCommands();
 
 // The Image > "Size" command of a side length; 0 when there is none.
 int SizeCommand(int size);

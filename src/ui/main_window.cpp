@@ -24,6 +24,7 @@
 #include "ui/frame_list.h"
 #include "ui/import_controller.h"
 #include "ui/library_controller.h"
+#include "ui/inspection_commands.h"
 
 namespace morvane {
 namespace {

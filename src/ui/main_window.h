@@ -41,6 +41,7 @@ class FrameList;
 class ImportController;
 class LibraryController;
 struct EditorContext;
+class InspectionCommands;
 
 class MainWindow : public QMainWindow, private DocumentObserver {
   Q_OBJECT
@@ -169,6 +170,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void AniPreviewTick();
   void AniProperties();
   void ChooseBackground(int commandId);
+  void RegisterInspectionCommands();
   void About();
   bool HasFrame() const { return document_.CurrentFrame() != nullptr; }
 
@@ -206,6 +208,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   bool closing_ = false;
   // Declared last: destroyed first, while the document and the edit area still exist.
   std::unique_ptr<DrawController> draw_;
+  // Last: destroyed before the document its preview pane follows.
+  std::unique_ptr<InspectionCommands> inspection_;
 };
 
 }  // namespace morvane

@@ -3,13 +3,16 @@
 #include <QColorDialog>
 
 #include "formats/ani_codec.h"
+#include "image/size_sets.h"
 #include "shell/frame_texts.h"
+#include "shell/size_set_frames.h"
 #include "ui/ani_properties_dialog.h"
 #include "ui/custom_size_dialog.h"
 #include "ui/dither_dialog.h"
 #include "ui/draw_controller.h"
 #include "ui/edit_area.h"
 #include "ui/frame_list.h"
+#include "ui/inspection_commands.h"
 #include "ui/main_window.h"
 #include "ui/qt_image.h"
 
@@ -78,6 +81,14 @@ void MainWindow::RegisterObjectCommands() {
         hasFrame);
   }
 
+  for (std::size_t i = 0; i < SizeSetCommands().size() && i < SizeSets().size(); ++i) {
+    const std::span<const int> sizes = SizeSets()[i].sizes;
+    Register(
+        SizeSetCommands()[i],
+        [this, sizes] { ShowFrameStatus(CreateSizeSetFromSelected(document_, sizes).status); },
+        hasFrame);
+  }
+
   const auto isAni = [this] { return document_.Kind() == DocumentKind::kAnimatedCursor; };
   Register(
       command::kAniPreview, [this] { ToggleAniPreview(); },
@@ -130,6 +141,38 @@ void MainWindow::RegisterViewCommands() {
   Register(command::kEditAreaBackground,
            [this] { ChooseBackground(command::kEditAreaBackground); });
   Register(command::kAbout, [this] { About(); });
+  RegisterInspectionCommands();
+}
+
+void MainWindow::RegisterInspectionCommands() {
+  InspectionHost host;
+  host.window = this;
+  host.document = &document_;
+  host.pack = &pack_;
+  host.settings = &settings_;
+  host.openPath = [this](const std::string& path) { return OpenPath(path); };
+  host.startFolder = [this] { return Q(state_.lastWorkingFolder); };
+  host.currentOptions = [this] {
+    return OptionsValues{state_.alphaLevel, state_.matteColor, editArea_->Background(),
+                         editArea_->ShowGrid(), pack_.selected_name()};
+  };
+  host.applyOptions = [this](const OptionsValues& v) {
+    state_.alphaLevel = v.alphaLevel;
+    state_.matteColor = v.matteColor;
+    editArea_->SetBackground(v.editBackground);
+    editArea_->SetShowGrid(v.showGrid);
+    if (v.language != pack_.selected_name() && pack_.select(v.language)) Retranslate();
+  };
+  host.writeOptions = [this] { return IconWriteOptions{state_.alphaLevel, state_.matteColor}; };
+  host.associations = [this] { RunCommand(command::kAssociations); };
+  inspection_ = std::make_unique<InspectionCommands>(std::move(host));
+  Register(command::kSearchObject, [this] { inspection_->SearchObject(); });
+  Register(command::kOptions, [this] { inspection_->Options(); });
+  Register(
+      command::kCheckIcon, [this] { inspection_->CheckIcon(); }, [this] { return HasFrame(); });
+  Register(
+      command::kPreviewPane, [this] { inspection_->TogglePreviewPane(); }, {},
+      [this] { return inspection_->PreviewPaneShown(); });
 }
 
 void MainWindow::ShowFrameStatus(FrameStatus status) {
