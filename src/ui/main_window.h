@@ -206,9 +206,9 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   int aniFrame_ = -1;  // the frame the preview shows; -1 while it does not run
   int aniElapsedMs_ = 0;
   bool closing_ = false;
-  // Declared last: destroyed first, while the document and the edit area still exist.
+  // Declared after the document and the edit area, so destroyed while both still exist.
   std::unique_ptr<DrawController> draw_;
-  // Last: destroyed before the document its preview pane follows.
+  // Destroyed first, before the document its preview pane follows.
   std::unique_ptr<InspectionCommands> inspection_;
 };
 
