@@ -10,7 +10,7 @@ namespace {
 
 std::filesystem::path XdgFolder(const char* variable, const char* underHome) {
   const char* value = std::getenv(variable);
-  // The specification of these variables ignores relative values.
+  // The XDG base directory rules ignore relative values of these variables.
   if (value && *value == '/') return value;
   const char* home = std::getenv("HOME");
   return std::filesystem::path(home ? home : "/") / underHome;
