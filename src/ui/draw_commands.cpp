@@ -220,7 +220,8 @@ bool DrawController::Paste(bool asNewImage) {
   if (!picture.image.IsLive()) return false;
   const int w = picture.image.GetWidth(), h = picture.image.GetHeight();
   if (w > kMaxPasteSide || h > kMaxPasteSide) {
-    // Larger pictures belong to the import dialog, which this build does not have yet.
+    // Larger pictures belong to the import dialog, which cuts an icon image out of them.
+    if (context_.importPicture) return context_.importPicture(std::move(picture.image));
     ShowError("clipboard_large",
               "The clipboard picture is larger than 256 x 256 pixels. Use Import from image "
               "to cut icons out of it.",

@@ -38,6 +38,8 @@ struct DrawContext {
   // A message text through the language pack: section "Msg", key, English default.
   std::function<QString(std::string_view key, std::string_view english)> message;
   std::function<void()> updateCommands;
+  // Hands a picture larger than an icon to the import dialog; true when an image was added.
+  std::function<bool(CDib&&)> importPicture;
 };
 
 using CommandRegistrar =

@@ -41,6 +41,11 @@ bool ImportController::FromMenu() {
   return image && AddToDocument(std::move(*image));
 }
 
+bool ImportController::FromClipboard(CDib&& picture) {
+  std::optional<CDib> image = Run(&picture);
+  return image && AddToDocument(std::move(*image));
+}
+
 bool ImportController::FromPicture(OpenOutcome& outcome) {
   std::optional<CDib> image = Run(&outcome.picture);
   if (!image) return false;

@@ -26,6 +26,8 @@ class ImportController {
   // A large picture from Open: the image becomes a new icon, or a frame added to the document
   // when the picture was opened to be added.
   bool FromPicture(OpenOutcome& outcome);
+  // A pasted picture larger than an icon: the image becomes a new frame of the document.
+  bool FromClipboard(CDib&& picture);
 
  private:
   std::optional<CDib> Run(CDib* picture);

@@ -23,8 +23,8 @@
 #include "ui/export_controller.h"
 #include "ui/frame_list.h"
 #include "ui/import_controller.h"
-#include "ui/library_controller.h"
 #include "ui/inspection_commands.h"
+#include "ui/library_controller.h"
 
 namespace morvane {
 namespace {
@@ -137,6 +137,9 @@ void MainWindow::BuildLayout() {
     return Message(key, english);
   };
   draw.updateCommands = [this] { UpdateCommands(); };
+  draw.importPicture = [this](CDib&& picture) {
+    return import_ && import_->FromClipboard(std::move(picture));
+  };
   draw_ = std::make_unique<DrawController>(draw);
 
   auto* splitter = new QSplitter(this);

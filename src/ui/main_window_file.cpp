@@ -12,10 +12,10 @@
 #include "formats/picture_file.h"
 #include "shell/control_ids.h"
 #include "shell/file_filters.h"
+#include "ui/desktop_commands.h"
 #include "ui/export_controller.h"
 #include "ui/import_controller.h"
 #include "ui/library_controller.h"
-#include "ui/desktop_commands.h"
 #include "ui/main_window.h"
 
 #include "ui/draw_controller.h"

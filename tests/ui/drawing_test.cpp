@@ -23,6 +23,7 @@
 #include "ui/clipboard_bridge.h"
 #include "ui/draw_controller.h"
 #include "ui/edit_area.h"
+#include "ui/import_controller.h"
 #include "ui/main_window.h"
 #include "ui/qt_glyph_renderer.h"
 #include "ui/toolbox.h"
@@ -384,6 +385,36 @@ TEST_F(DrawingTest, ClipboardCommandsOnTheWindow) {
   ASSERT_EQ(window_->Document().Count(), 2);
   EXPECT_EQ(window_->Document().CurrentFrame()->image.GetWidth(), 16);
   EXPECT_EQ(window_->Document().CurrentFrame()->image.Row(3)[3], 0xFF123456u);
+}
+
+TEST_F(DrawingTest, APastedPictureLargerThanAnIconGoesToTheImportDialog) {
+  CDib big;
+  ASSERT_TRUE(big.Create(300, 40));
+  big.Fill(0xFF00A000);
+  QApplication::clipboard()->setMimeData(MakePictureMimeData(big, 0));
+  bool previewed = false;
+  window_->Import().SetRunner([&](ImportDialog& dialog) -> std::optional<CDib> {
+    dialog.ChooseRegion({260, 0, 300, 40});
+    previewed = dialog.Preview().IsLive() && dialog.Preview().GetPixel(0, 0) == 0xFF00A000u;
+    return std::nullopt;  // cancelled
+  });
+  const auto before = PixelsOf(Frame());
+  Trigger(command::kPaste);
+  EXPECT_TRUE(previewed);
+  EXPECT_EQ(window_->Document().Count(), 1);
+  EXPECT_EQ(PixelsOf(Frame()), before);
+  EXPECT_TRUE(prompts_->errors.empty());
+
+  window_->Import().SetRunner([](ImportDialog&) -> std::optional<CDib> {
+    CDib image;
+    image.Create(24, 24);
+    image.Fill(0xFF00A000);
+    return image;
+  });
+  Trigger(command::kPaste);
+  ASSERT_EQ(window_->Document().Count(), 2);
+  EXPECT_EQ(window_->Document().CurrentFrame()->image.GetWidth(), 24);
+  EXPECT_EQ(window_->Document().CurrentFrame()->image.Row(5)[5], 0xFF00A000u);
 }
 
 }  // namespace

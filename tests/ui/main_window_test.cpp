@@ -342,7 +342,7 @@ TEST_F(MainWindowTest, MenusFollowTheCommandTableAndLeaveLaterPartsDisabled) {
   EXPECT_EQ(window_->Action(command::kZoomIn)->shortcut(),
             QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
   EXPECT_EQ(window_->Action(33085)->text(), "256 x 256 (true-color with alpha)");
-  EXPECT_TRUE(window_->Action(32887)->isEnabled());          // effects work on the new frame
+  EXPECT_TRUE(window_->Action(32887)->isEnabled());           // effects work on the new frame
   EXPECT_TRUE(window_->Action(command::kCopy)->isEnabled());  // the blank frame can be copied
   EXPECT_FALSE(window_->Action(command::kUndo)->isEnabled());
   EXPECT_FALSE(window_->Action(command::kMoveUp)->isEnabled());
