@@ -4,6 +4,7 @@
 
 #include "cli_test_support.h"
 #include "formats/picture_file.h"
+#include "support/effect_names.h"
 
 namespace morvane::testing {
 namespace {
@@ -23,28 +24,7 @@ TEST_F(CliEffect, ListShowsEveryEffectWithRangesAndDefaults) {
   CliRun run = Effect({"--list"});
   ASSERT_EQ(run.status, 0);
   run.out.insert(0, "\n");
-  for (const char* name : {"brightness-intensity-contrast",
-                           "hue-luminance-saturation",
-                           "colorize",
-                           "posterize",
-                           "invert",
-                           "opacity",
-                           "shadow",
-                           "3d-shadow",
-                           "bevel-boss",
-                           "aqua",
-                           "3d-rotate",
-                           "blur",
-                           "custom-blur",
-                           "smart-blur",
-                           "sharpen",
-                           "emboss",
-                           "flip-horizontal",
-                           "flip-vertical",
-                           "rotate-90-cw",
-                           "rotate-90-ccw",
-                           "rotate-180",
-                           "custom-rotate"}) {
+  for (const char* name : kEffectCommandNames) {
     EXPECT_NE(run.out.find(std::string("\n") + name + "  ("), std::string::npos) << name;
   }
   EXPECT_NE(run.out.find("--x-offset -16..16, default 1"), std::string::npos);

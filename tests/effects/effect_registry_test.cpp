@@ -9,6 +9,7 @@
 #include <string>
 
 #include "effect_test_support.h"
+#include "support/effect_names.h"
 
 namespace morvane::testing {
 namespace {
@@ -27,28 +28,7 @@ CDib Mixed() {
 }
 
 TEST(EffectRegistry, HoldsTheTwentyTwoEffectsUnderTheirCommandNames) {
-  const std::set<std::string> expected = {"brightness-intensity-contrast",
-                                          "hue-luminance-saturation",
-                                          "colorize",
-                                          "posterize",
-                                          "invert",
-                                          "opacity",
-                                          "shadow",
-                                          "3d-shadow",
-                                          "bevel-boss",
-                                          "aqua",
-                                          "3d-rotate",
-                                          "blur",
-                                          "custom-blur",
-                                          "smart-blur",
-                                          "sharpen",
-                                          "emboss",
-                                          "flip-horizontal",
-                                          "flip-vertical",
-                                          "rotate-90-cw",
-                                          "rotate-90-ccw",
-                                          "rotate-180",
-                                          "custom-rotate"};
+  const std::set<std::string> expected(kEffectCommandNames.begin(), kEffectCommandNames.end());
   std::set<std::string> names;
   for (const EffectInfo& e : Effects()) names.insert(e.cliName);
   EXPECT_EQ(names, expected);
