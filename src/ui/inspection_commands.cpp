@@ -61,6 +61,20 @@ void InspectionCommands::TogglePreviewPane() {
     scroll->setWidgetResizable(true);
     dock_->setWidget(scroll);
     host_.window->addDockWidget(Qt::RightDockWidgetArea, dock_);
+    // Shares the place of the last docked panel (the fill panel) as a tab, rather than a sliver
+    // beneath the panels.
+    QDockWidget* last = nullptr;
+    for (QDockWidget* other : host_.window->findChildren<QDockWidget*>()) {
+      if (other != dock_ && !other->isHidden() && !other->isFloating() &&
+          host_.window->dockWidgetArea(other) == Qt::RightDockWidgetArea) {
+        last = other;
+      }
+    }
+    if (last) {
+      host_.window->tabifyDockWidget(last, dock_);
+      dock_->raise();
+      return;
+    }
     // Wide enough for every column without scrolling: the strips are about real sizes.
     host_.window->resizeDocks({dock_}, {pane_->sizeHint().width() + 24}, Qt::Horizontal);
     return;
