@@ -6,6 +6,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_common.h"
+#include "cli/cli_heap.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   using namespace morvane::cli;
+  PrepareHeap();
   const std::vector<std::string> args(argv + (argc > 1 ? 2 : argc), argv + argc);
   const std::string_view command = argc > 1 ? argv[1] : "";
   if (command == "--version") {
