@@ -1,5 +1,7 @@
 #include "cli/cli_heap.h"
 
+#include <cstdlib>  // defines __GLIBC__ where it applies
+
 #if defined(__GLIBC__) && defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
 #define MORVANE_TUNE_HEAP 1
 #include <malloc.h>
@@ -7,7 +9,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #endif
 
 namespace morvane::cli {

@@ -1,7 +1,10 @@
 // morvane-cli: Morvane's engine from the command line.
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/cli_commands.h"
@@ -29,13 +32,25 @@ constexpr const char* kUsage =
     "exit status: 0 success, 1 wrong usage, 2 an input cannot be read or holds no images,\n"
     "3 an output cannot be written, 4 lint found errors.\n";
 
+// Large pages pay off once a command touches megabytes; a short one such as --version, or info
+// on an icon, would only pay for zeroing the first of them.
+bool WorksWithMegabytes(std::string_view command, const std::vector<std::string>& args) {
+  if (command == "info") {
+    constexpr std::uintmax_t kLargeInput = 1 << 20;
+    std::error_code ec;
+    return !args.empty() && std::filesystem::file_size(args.front(), ec) >= kLargeInput && !ec;
+  }
+  return command == "convert" || command == "extract" || command == "effect" || command == "draw" ||
+         command == "lint";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace morvane::cli;
-  PrepareHeap();
   const std::vector<std::string> args(argv + (argc > 1 ? 2 : argc), argv + argc);
   const std::string_view command = argc > 1 ? argv[1] : "";
+  if (WorksWithMegabytes(command, args)) PrepareHeap();
   if (command == "--version") {
     std::puts("morvane-cli " MORVANE_VERSION);
     return kExitOk;
