@@ -106,18 +106,17 @@ std::optional<Failure> DeriveFrames(const LoadedInputs& inputs, const DeriveRequ
   }
   std::vector<int> formats = request.formats;
   if (formats.empty()) formats.push_back(BitsOf(ColorFormat::kTrueColorAlpha));
+  std::vector<IconDocument::FrameSpec> specs;
   for (const int bits : formats) {
     const ColorFormat format = ColorFormatFromBits(bits).value_or(ColorFormat::kTrueColorAlpha);
-    for (const int size : sizes) {
-      if (target.Count() >= IconDocument::kMaxFrames) {
-        return Failure{kExitUsage, "more than 256 frames requested"};
-      }
-      if (std::optional<Failure> failed =
-              Checked(target.AddFrame(size, size, format, &image, false))) {
-        return failed;
-      }
-    }
+    for (const int size : sizes) specs.push_back({size, size, format});
   }
+  if (target.Count() + specs.size() > static_cast<std::size_t>(IconDocument::kMaxFrames)) {
+    return Failure{kExitUsage, "more than 256 frames requested"};
+  }
+  const FramesResult result = target.AddDerivedFrames(specs, image);
+  if (static_cast<std::size_t>(result.added) < specs.size()) return NoMemory("deriving frames");
+  if (result.status == FrameStatus::kReductionFailed) return NoMemory("reducing colours");
   return std::nullopt;
 }
 

@@ -7,6 +7,7 @@
 #include "formats/file_io.h"
 #include "formats/ico_codec.h"
 #include "image/byte_sink.h"
+#include "image/parallel.h"
 
 namespace morvane {
 namespace {
@@ -40,6 +41,34 @@ Status FrameError(std::size_t index, const Status& why) {
   return why.WithContext("Icon file: image " + std::to_string(index + 1));
 }
 
+// Below this many pixels in all, starting threads costs more than encoding the images.
+constexpr long long kParallelPixels = 128 * 128;
+
+long long PixelCount(std::span<const IconFrameRef> frames) {
+  long long pixels = 0;
+  for (const IconFrameRef& frame : frames) {
+    pixels += static_cast<long long>(frame.image->GetWidth()) * frame.image->GetHeight();
+  }
+  return pixels;
+}
+
+// One encoded image and its length, or why it could not be encoded.
+struct EncodedImage {
+  std::vector<std::uint8_t> bytes;
+  Result<std::size_t> written = std::size_t{0};
+};
+
+// Every image encoded on its own, several at once; each is independent of the others.
+std::vector<EncodedImage> EncodeImages(std::span<const IconFrameRef> frames,
+                                       const IconWriteOptions& options) {
+  std::vector<EncodedImage> images(frames.size());
+  ParallelFor(frames.size(), [&](std::size_t i) {
+    images[i].written =
+        WriteIconImage(*frames[i].image, WrittenBitsOf(frames[i].format), images[i].bytes, options);
+  });
+  return images;
+}
+
 Status WriteAll(std::vector<std::uint8_t>& out, std::span<const IconFrameRef> frames, int hotspotX,
                 int hotspotY, const IconWriteOptions& options) {
   if (frames.empty() || frames.size() > 0xFFFF) {
@@ -63,10 +92,19 @@ Status WriteAll(std::vector<std::uint8_t>& out, std::span<const IconFrameRef> fr
   for (const IconFrameRef& frame : frames) {
     WriteEntry(sink, *frame.image, WrittenBitsOf(frame.format), cursor, hotspotX, hotspotY, 0, 0);
   }
+  std::vector<EncodedImage> encoded;
+  if (frames.size() > 1 && PixelCount(frames) >= kParallelPixels) {
+    encoded = EncodeImages(frames, options);
+  }
   for (std::size_t i = 0; i < frames.size(); ++i) {
     const std::size_t offset = out.size() - start;
-    Result<std::size_t> written =
-        WriteIconImage(*frames[i].image, WrittenBitsOf(frames[i].format), out, options);
+    Result<std::size_t> written = std::size_t{0};
+    if (encoded.empty()) {
+      written = WriteIconImage(*frames[i].image, WrittenBitsOf(frames[i].format), out, options);
+    } else {
+      written = std::move(encoded[i].written);
+      out.insert(out.end(), encoded[i].bytes.begin(), encoded[i].bytes.end());
+    }
     if (!written.ok()) return FrameError(i, written.status());
     if (out.size() - start > 0xFFFFFFFFu) {
       return FrameError(i, {ErrorCode::kTooLarge, "file over 4 GiB"});

@@ -98,7 +98,6 @@ AddResult IconDocument::DuplicateImage() {
 }
 
 FramesResult IconDocument::Derive(std::span<const FrameFormatItem> table) {
-  FramesResult result;
   const ImageFrame* current = CurrentFrame();
   if (current == nullptr) return {0, FrameStatus::kNoFrame};
   // Frames live on the heap, so the source stays put while frames are appended.
@@ -106,19 +105,14 @@ FramesResult IconDocument::Derive(std::span<const FrameFormatItem> table) {
   const int w = source.GetWidth();
   const int h = source.GetHeight();
   const int f = BitsOf(current->format);
+  std::vector<FrameSpec> specs;
   for (const FrameFormatItem& item : table) {
     if (FindFrame(item.size, item.size, item.format) >= 0) continue;
     // Only downwards: never upscaled from a smaller image, never promoted to a richer format.
     if ((w < item.size && h < item.size) || f < BitsOf(item.format)) continue;
-    const AddResult added = AddFrame(item.size, item.size, item.format, &source, false);
-    if (!added.Added()) {
-      result.status = added.status;
-      break;
-    }
-    ++result.added;
-    if (added.status != FrameStatus::kOk) result.status = added.status;
+    specs.push_back({item.size, item.size, item.format});
   }
-  return result;
+  return AddDerivedFrames(specs, source);
 }
 
 FramesResult IconDocument::CreateStandardFormats() {

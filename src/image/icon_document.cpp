@@ -7,6 +7,7 @@
 #include <new>
 
 #include "image/color_reduction.h"
+#include "image/parallel.h"
 
 namespace morvane {
 namespace {
@@ -18,6 +19,26 @@ bool ValidSize(int width, int height) {
 
 bool ValidFormat(ColorFormat format) {
   return ColorFormatFromBits(BitsOf(format)).has_value();
+}
+
+// Resamples source into image (already created at its size) and reduces it to format; false
+// when the reduction could not allocate its buffers (the pixels then stay unreduced).
+bool DeriveImage(const CDib& source, ColorFormat format, CDib& image) {
+  if (source.GetWidth() <= 0 || source.GetHeight() <= 0) return true;
+  source.StretchTo(image, 0.7);
+  switch (format) {
+    case ColorFormat::kMono:
+      ReduceToMonochrome(image, image);
+      return true;
+    case ColorFormat::k16Colors:
+      return ReduceTo16Colors(image, image, 31);
+    case ColorFormat::k256Colors:
+      return ReduceToColors(image, 256);
+    case ColorFormat::kTrueColor:
+    case ColorFormat::kTrueColorAlpha:
+      break;
+  }
+  return true;
 }
 
 std::unique_ptr<ImageFrame> MakeFrame() {
@@ -169,24 +190,51 @@ AddResult IconDocument::AddFrame(int width, int height, ColorFormat format, cons
 }
 
 void IconDocument::DeriveInto(ImageFrame& frame, const CDib& source, AddResult& result) {
-  if (source.GetWidth() <= 0 || source.GetHeight() <= 0) return;
-  source.StretchTo(frame.image, 0.7);
-  bool reduced = true;
-  switch (frame.format) {
-    case ColorFormat::kMono:
-      ReduceToMonochrome(frame.image, frame.image);
+  if (!DeriveImage(source, frame.format, frame.image))
+    result.status = FrameStatus::kReductionFailed;
+}
+
+std::size_t IconDocument::AcceptedSpecs(std::span<const FrameSpec> specs,
+                                        FrameStatus& refused) const {
+  std::size_t n = 0;
+  for (; n < specs.size(); ++n) {
+    if (Count() + static_cast<int>(n) >= kMaxFrames) {
+      refused = FrameStatus::kFrameLimit;
       break;
-    case ColorFormat::k16Colors:
-      reduced = ReduceTo16Colors(frame.image, frame.image, 31);
+    }
+    if (!ValidSize(specs[n].width, specs[n].height) || !ValidFormat(specs[n].format)) {
+      refused = FrameStatus::kInvalidArgument;
       break;
-    case ColorFormat::k256Colors:
-      reduced = ReduceToColors(frame.image, 256);
-      break;
-    case ColorFormat::kTrueColor:
-    case ColorFormat::kTrueColorAlpha:
-      break;
+    }
   }
-  if (!reduced) result.status = FrameStatus::kReductionFailed;
+  return n;
+}
+
+FramesResult IconDocument::AddDerivedFrames(std::span<const FrameSpec> specs, const CDib& source) {
+  ChangeScope scope(*this);
+  FramesResult result;
+  FrameStatus refused = FrameStatus::kOk;
+  const std::size_t accepted = AcceptedSpecs(specs, refused);
+  struct Derived {
+    std::unique_ptr<ImageFrame> frame;
+    bool reduced = true;
+  };
+  std::vector<Derived> derived(accepted);
+  ParallelFor(accepted, [&](std::size_t i) {
+    std::unique_ptr<ImageFrame> frame = MakeFrame();
+    if (!frame || !frame->image.Create(specs[i].width, specs[i].height)) return;
+    frame->format = specs[i].format;
+    derived[i].reduced = DeriveImage(source, frame->format, frame->image);
+    derived[i].frame = std::move(frame);
+  });
+  for (Derived& d : derived) {
+    if (!d.frame) return {result.added, FrameStatus::kOutOfMemory};
+    Append(std::move(d.frame), false);
+    ++result.added;
+    if (!d.reduced) result.status = FrameStatus::kReductionFailed;
+  }
+  if (refused != FrameStatus::kOk) result.status = refused;
+  return result;
 }
 
 AddResult IconDocument::AdoptFrame(CDib&& image, ColorFormat format) {

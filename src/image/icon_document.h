@@ -135,6 +135,17 @@ class IconDocument {
   // change at the frame limit, for an invalid size or format, or when the image cannot be
   // created.
   AddResult AddFrame(int width, int height, ColorFormat format, const CDib* source, bool select);
+  // A frame to derive: its size and format.
+  struct FrameSpec {
+    int width = 0;
+    int height = 0;
+    ColorFormat format = ColorFormat::kTrueColorAlpha;
+  };
+  // Appends one frame per spec, in order and not selected, each as AddFrame with source would
+  // make it; the images are computed on several cores at once. Stops at the first spec AddFrame
+  // would refuse (its status is returned) or whose image cannot be created (kOutOfMemory);
+  // kReductionFailed when a reduction failed and its frame was added unreduced.
+  FramesResult AddDerivedFrames(std::span<const FrameSpec> specs, const CDib& source);
   // Appends a frame that takes over a decoded image (for the loaders), not selected. Refused
   // like AddFrame; the image is then left with the caller.
   AddResult AdoptFrame(CDib&& image, ColorFormat format);
@@ -231,6 +242,9 @@ class IconDocument {
   bool ValidIndex(int index) const { return index >= 0 && index < Count(); }
   AddResult Append(std::unique_ptr<ImageFrame> frame, bool select);
   void DeriveInto(ImageFrame& frame, const CDib& source, AddResult& result);
+  // How many of specs, from the first, AddFrame would accept one after the other; refused
+  // tells why the next one would not be.
+  std::size_t AcceptedSpecs(std::span<const FrameSpec> specs, FrameStatus& refused) const;
   void RemoveFrame(int index);
   void ExchangeAndFollow(int i, int j);
   bool SortPass();

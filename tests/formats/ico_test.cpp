@@ -132,6 +132,27 @@ TEST(IcoLayout, Frames256UsePngForFormats8To32AndBitmapsBelow) {
   EXPECT_EQ(PixelsOf(back), PixelsOf(image)) << "format 32 is encoded as it is";
 }
 
+TEST(IcoLayout, LargeIconsEncodedSideBySideKeepEveryImageAndItsPlace) {
+  // Enough pixels that the images are encoded on several threads.
+  CDib big, mid, small;
+  MakeImage(big, 256, 256, MixedPixel);
+  MakeImage(mid, 128, 128, MixedPixel);
+  MakeImage(small, 31, 17, MixedPixel);
+  const std::vector<IconFrameRef> frames{{&big, 32}, {&mid, 8},  {&small, 4},
+                                         {&mid, 32}, {&big, 24}, {&small, 1}};
+  const auto file = WriteIcon(frames);
+  std::size_t expectedOffset = 6 + 16 * frames.size();
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    std::vector<std::uint8_t> alone;
+    ASSERT_TRUE(WriteIconImage(*frames[i].image, frames[i].format, alone, {}).ok());
+    EXPECT_EQ(U32At(file, 6 + 16 * i + 12), expectedOffset) << i;
+    const Bytes block = ImageBlock(file, i);
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), alone.begin(), alone.end())) << i;
+    expectedOffset += alone.size();
+  }
+  EXPECT_EQ(file.size(), expectedOffset);
+}
+
 TEST(IcoLayout, OneImageFilesPutTheImageAt22) {
   CDib image;
   MakeImage(image, 7, 9, MixedPixel);

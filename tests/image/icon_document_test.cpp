@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -309,6 +311,67 @@ TEST(IconDocumentDerive, DerivingStopsAtTheFrameLimitAndSaysSo) {
   const FramesResult r = doc.CreateAll32bitFormats();
   EXPECT_EQ(r.added, 3);
   EXPECT_EQ(r.status, FrameStatus::kFrameLimit);
+  EXPECT_EQ(doc.Count(), IconDocument::kMaxFrames);
+}
+
+// A soft-edged, many-coloured picture, so that resampling and every reduction have work to do.
+CDib GradientPicture(int side) {
+  CDib image;
+  image.Create(side, side);
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      const int d = std::abs(x - side / 2) + std::abs(y - side / 2);
+      const std::uint32_t alpha = d > side / 2 ? 0 : std::min(255, 2 * (side / 2 - d) + 40);
+      image.SetPixel(x, y, MakePixel(alpha, x & 0xFF, y & 0xFF, (x * y) & 0xFF));
+    }
+  }
+  return image;
+}
+
+bool SamePixels(const CDib& a, const CDib& b) {
+  if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+  for (int y = 0; y < a.GetHeight(); ++y) {
+    if (!std::equal(a.Row(y), a.Row(y) + a.GetWidth(), b.Row(y))) return false;
+  }
+  return true;
+}
+
+TEST(IconDocumentDerive, DerivingManyAtOnceMatchesAddingOneAfterAnother) {
+  const CDib source = GradientPicture(200);
+  const std::vector<IconDocument::FrameSpec> specs{{128, 128, k32}, {48, 48, k8},  {32, 32, k4},
+                                                   {16, 16, k1},    {24, 20, k24}, {256, 256, k32}};
+  IconDocument one, many;
+  one.New(DocumentKind::kIcon);
+  many.New(DocumentKind::kIcon);
+  for (const IconDocument::FrameSpec& s : specs) {
+    ASSERT_TRUE(one.AddFrame(s.width, s.height, s.format, &source, false).Added());
+  }
+  const FramesResult r = many.AddDerivedFrames(specs, source);
+  EXPECT_EQ(r.added, 6);
+  EXPECT_EQ(r.status, FrameStatus::kOk);
+  ASSERT_EQ(many.Count(), one.Count());
+  for (int i = 0; i < one.Count(); ++i) {
+    EXPECT_EQ(many.Frame(i).format, one.Frame(i).format) << i;
+    EXPECT_TRUE(SamePixels(many.Frame(i).image, one.Frame(i).image)) << i;
+  }
+  EXPECT_EQ(many.Current(), 0);  // none of the new frames is selected
+}
+
+TEST(IconDocumentDerive, DerivingManyStopsWhereAddingOneByOneWould) {
+  const CDib source = GradientPicture(64);
+  IconDocument doc;
+  doc.New(DocumentKind::kIcon);
+  const std::vector<IconDocument::FrameSpec> specs{{32, 32, k32}, {0, 5, k32}, {16, 16, k32}};
+  const FramesResult bad = doc.AddDerivedFrames(specs, source);
+  EXPECT_EQ(bad.added, 1);
+  EXPECT_EQ(bad.status, FrameStatus::kInvalidArgument);
+  EXPECT_EQ(doc.Count(), 2);
+
+  while (doc.Count() < IconDocument::kMaxFrames - 1) ASSERT_TRUE(doc.AddImage(8, k32).Added());
+  const std::vector<IconDocument::FrameSpec> two{{16, 16, k32}, {8, 8, k32}};
+  const FramesResult full = doc.AddDerivedFrames(two, source);
+  EXPECT_EQ(full.added, 1);
+  EXPECT_EQ(full.status, FrameStatus::kFrameLimit);
   EXPECT_EQ(doc.Count(), IconDocument::kMaxFrames);
 }
 
