@@ -1,5 +1,6 @@
 #include "shell/history_menu.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -60,6 +61,31 @@ std::vector<HistoryItem> BuildHistoryItems(const MruList& list, int firstCommand
   items.push_back({HistoryItemKind::kOther, firstCommand,
                    pack.text(section, texts.otherKey, texts.otherEnglish), std::move(all)});
   return items;
+}
+
+std::vector<HistoryItem> BuildLibraryHistoryItems(const MruList& list, int firstCommand,
+                                                  const LanguagePack& pack) {
+  const HistoryTexts texts = LibraryHistoryTexts();
+  if (list.empty()) {
+    return {{HistoryItemKind::kEmpty,
+             firstCommand,
+             pack.text(texts.section, texts.emptyKey, texts.emptyEnglish),
+             {}}};
+  }
+  std::vector<HistoryItem> items;
+  const int shown = std::min(list.size(), kLibraryEntriesShown);
+  for (int i = 0; i < shown; ++i) {
+    items.push_back({HistoryItemKind::kEntry,
+                     firstCommand + 1 + i,
+                     list.entries()[static_cast<std::size_t>(i)],
+                     {}});
+  }
+  return items;
+}
+
+int LibraryHistoryPosition(int command, int firstCommand) {
+  const int position = command - firstCommand - 1;
+  return position >= 0 && position < kLibraryEntriesShown ? position : -1;
 }
 
 }  // namespace morvane

@@ -45,4 +45,12 @@ bool HistoryIconAllowed(const std::string& path);
 std::vector<HistoryItem> BuildHistoryItems(const MruList& list, int firstCommand,
                                            const HistoryTexts& texts, const LanguagePack& pack);
 
+// The File menu's "Libraries history": every path flat, newest first, at firstCommand + 1 +
+// position (at most kLibraryEntriesShown); the empty text at firstCommand.
+inline constexpr int kLibraryEntriesShown = 20;
+std::vector<HistoryItem> BuildLibraryHistoryItems(const MruList& list, int firstCommand,
+                                                  const LanguagePack& pack);
+// The history position a command of that menu stands for, or -1 (the empty entry).
+int LibraryHistoryPosition(int command, int firstCommand);
+
 }  // namespace morvane

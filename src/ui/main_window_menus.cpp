@@ -148,7 +148,11 @@ void MainWindow::FillHistoryMenu(QMenu* menu, int firstCommand) {
                           : firstCommand == history_command::kImages      ? images_
                                                                           : libraries_;
     const bool openable = true;
-    for (const HistoryItem& item : BuildHistoryItems(list, firstCommand, source.texts(), pack_)) {
+    const std::vector<HistoryItem> items =
+        firstCommand == history_command::kLibraries
+            ? BuildLibraryHistoryItems(list, firstCommand, pack_)
+            : BuildHistoryItems(list, firstCommand, source.texts(), pack_);
+    for (const HistoryItem& item : items) {
       if (item.kind == HistoryItemKind::kOther) {
         auto* other = new QMenu(Q(item.text), menu);
         menu->addMenu(other);
@@ -194,14 +198,15 @@ void MainWindow::OnActionTriggered(QAction* action) {
 
 void MainWindow::RunHistoryCommand(int commandId) {
   const int first = commandId - commandId % history_command::kSpan;
-  const int index = commandId - first;
+  const int index = first == history_command::kLibraries ? LibraryHistoryPosition(commandId, first)
+                                                         : commandId - first;
   MruList* list = first == history_command::kIcons         ? &icons_
                   : first == history_command::kCursors     ? &cursors_
                   : first == history_command::kExecutables ? &executables_
                   : first == history_command::kImages      ? &images_
                   : first == history_command::kLibraries   ? &libraries_
                                                            : nullptr;
-  if (!list || index >= list->size()) return;
+  if (!list || index < 0 || index >= list->size()) return;
   // A copy: opening re-orders the list.
   const std::string path = list->entries()[static_cast<std::size_t>(index)];
   if (list == &libraries_) {

@@ -97,6 +97,26 @@ TEST(HistoryItems, ShowFiveThenOtherOrTheEmptyText) {
   EXPECT_EQ(items[5].more[5].command, 30105);
 }
 
+TEST(HistoryItems, LibrariesAreListedFlatFrom30401WithTheEmptyTextAt30400) {
+  LanguagePack english;
+  MruList list(30);
+  std::vector<HistoryItem> items = BuildLibraryHistoryItems(list, 30400, english);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].kind, HistoryItemKind::kEmpty);
+  EXPECT_EQ(items[0].command, 30400);
+  EXPECT_EQ(items[0].text, "-- no libraries --");
+  EXPECT_EQ(LibraryHistoryPosition(30400, 30400), -1);
+
+  for (int i = 0; i < 25; ++i) list.add("/l" + std::to_string(i));
+  items = BuildLibraryHistoryItems(list, 30400, english);
+  ASSERT_EQ(items.size(), 20u) << "21 command numbers: the empty entry and 20 paths";
+  EXPECT_EQ(items[0].command, 30401);
+  EXPECT_EQ(items[0].text, "/l24");  // newest first
+  EXPECT_EQ(items[19].command, 30420);
+  EXPECT_EQ(LibraryHistoryPosition(items[19].command, 30400), 19);
+  EXPECT_EQ(LibraryHistoryPosition(30421, 30400), -1);
+}
+
 TEST(HistoryItems, IconsAreNeverReadFromRemovableOrNetworkMedia) {
   EXPECT_FALSE(HistoryIconAllowed("/media/usb/a.ico"));
   EXPECT_FALSE(HistoryIconAllowed("/mnt/share/a.ico"));
