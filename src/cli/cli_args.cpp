@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "image/size_sets.h"
+
 namespace morvane::cli {
 
 const std::string* ParsedArgs::Value(std::string_view name) const {
@@ -35,13 +37,7 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spe
 }
 
 std::optional<int> ParseInt(std::string_view text, int low, int high) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high) {
-    return std::nullopt;
-  }
-  return value;
+  return ParseIntInRange(text, low, high);
 }
 
 std::optional<std::vector<int>> ParseIntList(std::string_view text, int low, int high) {

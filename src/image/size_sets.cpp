@@ -19,7 +19,9 @@ constexpr std::array kSets{
     SizeSet{"cursor", kCursor},
 };
 
-std::optional<int> ParseSize(std::string_view text, int low, int high) {
+}  // namespace
+
+std::optional<int> ParseIntInRange(std::string_view text, int low, int high) {
   int value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
@@ -28,8 +30,6 @@ std::optional<int> ParseSize(std::string_view text, int low, int high) {
   }
   return value;
 }
-
-}  // namespace
 
 std::span<const SizeSet> SizeSets() {
   return kSets;
@@ -52,7 +52,7 @@ std::optional<std::vector<int>> ParseSizeList(std::string_view text, int low, in
         if (size < low || size > high) return std::nullopt;
         sizes.push_back(size);
       }
-    } else if (const std::optional<int> size = ParseSize(item, low, high)) {
+    } else if (const std::optional<int> size = ParseIntInRange(item, low, high)) {
       sizes.push_back(*size);
     } else {
       return std::nullopt;

@@ -18,6 +18,9 @@ struct SizeSet {
 std::span<const SizeSet> SizeSets();
 const SizeSet* FindSizeSet(std::string_view name);
 
+// A decimal integer within [low, high], the whole text and nothing else.
+std::optional<int> ParseIntInRange(std::string_view text, int low, int high);
+
 // A comma-separated list of set names and sizes within [low, high] ("windows", "favicon,64",
 // "256,48"), in the order named; a size named twice gives two frames, as it always has. Nothing
 // when any item is neither.
