@@ -28,13 +28,18 @@ bool ToDib(const handover::Picture& picture, CDib& dib) {
 
 }  // namespace
 
-handover::AckCode AddHandedOverPicture(IconDocument& document, const handover::Picture& picture) {
+handover::AckCode AddHandedOverPicture(IconDocument& document, const handover::Picture& picture,
+                                       const LargePictureImport& importLarge) {
   CDib dib;
   if (!ToDib(picture, dib)) return handover::AckCode::kTooLarge;
   const int w = static_cast<int>(picture.width);
   const int h = static_cast<int>(picture.height);
   constexpr int kSide = IconDocument::kMaxFrameSide;
   AddResult added;
+  if ((w > kSide || h > kSide) && importLarge) {
+    importLarge(std::move(dib));
+    return handover::AckCode::kAccepted;
+  }
   if (w <= kSide && h <= kSide) {
     added = document.AdoptFrame(std::move(dib), ColorFormat::kTrueColorAlpha);
     if (added.Added()) document.SelectFrame(added.index);

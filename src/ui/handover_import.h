@@ -2,6 +2,7 @@
 // "/clipboard") become a new image of the open document, and the window comes to the front.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -14,10 +15,15 @@ class QWidget;
 
 namespace morvane {
 
+// What becomes of a picture larger than an image may be: the editor opens the import dialog on
+// it (later, so that the sender is answered at once).
+using LargePictureImport = std::function<void(CDib&&)>;
+
 // Adds the picture as a new, selected true-colour-with-alpha image. A picture larger than an
-// image may be is scaled down to fit 256 x 256, keeping its proportions. kRefused when the
-// document can take no further image.
-handover::AckCode AddHandedOverPicture(IconDocument& document, const handover::Picture& picture);
+// image may be goes to importLarge; without one it is scaled down to fit 256 x 256, keeping its
+// proportions. kRefused when the document can take no further image.
+handover::AckCode AddHandedOverPicture(IconDocument& document, const handover::Picture& picture,
+                                       const LargePictureImport& importLarge = {});
 
 handover::Picture PictureFromDib(const CDib& image);
 handover::Picture PictureFromQImage(const QImage& image);

@@ -1,6 +1,7 @@
 // The editor program: handles "/install" and "/uninstall", chooses the language pack, opens the
 // main window and runs the command line.
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "shell/settings_qt_store.h"
 #include "ui/handover_import.h"
 #include "ui/handover_server.h"
+#include "ui/import_controller.h"
 #include "ui/main_window.h"
 #include "ui/startup_probe.h"
 
@@ -49,15 +51,22 @@ int main(int argc, char* argv[]) {
 
   StartupProbe probe;
   MainWindow window(settings, pack);
-  HandoverServer handover([&window](handover::Picture&& picture) {
-    const handover::AckCode code = AddHandedOverPicture(window.Document(), picture);
+  // A picture larger than an image opens the import dialog, as pasting one does; the dialog
+  // waits until the sender has been answered.
+  const LargePictureImport importLarge = [&window](CDib&& picture) {
+    auto shared = std::make_shared<CDib>(std::move(picture));
+    QTimer::singleShot(0, &window,
+                       [&window, shared] { window.Import().FromClipboard(std::move(*shared)); });
+  };
+  HandoverServer handover([&window, &importLarge](handover::Picture&& picture) {
+    const handover::AckCode code = AddHandedOverPicture(window.Document(), picture, importLarge);
     if (code == handover::AckCode::kAccepted) BringToFront(window);
     return code;
   });
   handover.Listen();
   window.show();
-  QTimer::singleShot(0, &window, [&window, &probe, command, &incoming] {
-    if (incoming) AddHandedOverPicture(window.Document(), *incoming);
+  QTimer::singleShot(0, &window, [&window, &probe, command, &incoming, &importLarge] {
+    if (incoming) AddHandedOverPicture(window.Document(), *incoming, importLarge);
     window.RunStartupCommand(command);
     probe.Arm();
   });

@@ -212,5 +212,26 @@ TEST(HandoverPicture, LargePictureIsScaledToFitAnImage) {
   EXPECT_EQ(document.Frame(0).image.GetPixel(100, 100), 0xFF00FF00u);
 }
 
+TEST(HandoverPicture, LargePictureGoesToTheImportWhole) {
+  IconDocument document;
+  handover::Picture picture{600, 300, std::vector<std::uint32_t>(600 * 300, 0xFF00FF00u)};
+  picture.argb[599] = 0x80112233u;
+  CDib imported;
+  const auto code =
+      AddHandedOverPicture(document, picture, [&imported](CDib&& p) { imported = std::move(p); });
+  EXPECT_EQ(code, handover::AckCode::kAccepted);
+  EXPECT_EQ(document.Count(), 0) << "the import dialog adds the image, not the hand-over";
+  ASSERT_EQ(imported.GetWidth(), 600);
+  EXPECT_EQ(imported.GetHeight(), 300);
+  EXPECT_EQ(imported.GetPixel(599, 0), 0x80112233u);
+
+  handover::Picture small{40, 30, std::vector<std::uint32_t>(40 * 30, 0xFF0000FFu)};
+  bool called = false;
+  EXPECT_EQ(AddHandedOverPicture(document, small, [&called](CDib&&) { called = true; }),
+            handover::AckCode::kAccepted);
+  EXPECT_FALSE(called);
+  EXPECT_EQ(document.Count(), 1);
+}
+
 }  // namespace
 }  // namespace morvane
