@@ -67,11 +67,17 @@ class MorvaneExport(Gimp.PlugIn):
     def run(self, procedure, run_mode, image, drawables, config, data):
         def save_png(path):
             copy = image.duplicate()
-            if not Gimp.Selection.is_empty(copy):
-                _, _, x1, y1, x2, y2 = Gimp.Selection.bounds(copy)
-                copy.crop(x2 - x1, y2 - y1, x1, y1)
             if len(copy.get_layers()) > 1:
                 copy.merge_visible_layers(Gimp.MergeType.CLIP_TO_IMAGE)
+            if not Gimp.Selection.is_empty(copy):
+                # The selection's mask becomes the picture's alpha (multiplied into the
+                # layer's own), then the picture is cut to the selection's bounds.
+                layer = copy.get_layers()[0]
+                layer.add_alpha()
+                layer.add_mask(layer.create_mask(Gimp.AddMaskType.SELECTION))
+                layer.remove_mask(Gimp.MaskApplyMode.APPLY)
+                _, _, x1, y1, x2, y2 = Gimp.Selection.bounds(copy)
+                copy.crop(x2 - x1, y2 - y1, x1, y1)
             Gimp.file_save(Gimp.RunMode.NONINTERACTIVE, copy, Gio.File.new_for_path(path), None)
             copy.delete()
         try:
@@ -86,6 +92,7 @@ Gimp.main(MorvaneExport.__gtype__, sys.argv)
 
 constexpr std::string_view kKrita = R"PY(
 from krita import Extension, Krita
+from PyQt5.QtGui import QImage
 from PyQt5.QtWidgets import QMessageBox
 
 class MorvaneExport(Extension):
@@ -104,9 +111,13 @@ class MorvaneExport(Extension):
             selection = document.selection()
             if selection is not None and selection.width() > 0:
                 x, y, w, h = selection.x(), selection.y(), selection.width(), selection.height()
+                image = document.projection(x, y, w, h).convertToFormat(QImage.Format_ARGB32)
+                # The selection's mask becomes the picture's alpha, multiplied into its own.
+                mask = QImage(bytes(selection.pixelData(x, y, w, h)), w, h, w,
+                              QImage.Format_Grayscale8).copy()
+                image.setAlphaChannel(mask)
             else:
-                x, y, w, h = 0, 0, document.width(), document.height()
-            image = document.projection(x, y, w, h)
+                image = document.projection(0, 0, document.width(), document.height())
             if not image.save(path, "PNG"):
                 raise RuntimeError("cannot write " + path)
         try:
