@@ -15,7 +15,9 @@
 
 namespace morvane::cli {
 
-const char* const kConvertUsage =
+namespace {
+
+constexpr const char* kConvertIntro =
     "usage: morvane-cli convert INPUT... OUTPUT [options]\n"
     "\n"
     "Reads icons, cursors, animated cursors, pictures and the icon or cursor groups of programs\n"
@@ -31,17 +33,14 @@ const char* const kConvertUsage =
     "  --formats 32,8,4     derive these colour formats (1, 4, 8, 24, 32); only the derived\n"
     "                       frames are written\n"
     "  --standard           the source frame and the standard formats derived from it, sorted\n"
-    "  --sort               sort the frames: formats ascending, widths descending\n"
-    "  --hotspot X,Y        hotspot of .cur and .ani outputs\n"
-    "  --rate N             display time of every .ani frame, in jiffies (1/60 s)\n"
-    "  --title TEXT         title of an .ani output\n"
-    "  --author TEXT        author of an .ani output\n"
-    "  --alpha-level N      alpha below which a pixel is transparent, 1..255 (default 85)\n"
-    "  --matte RRGGBB       colour partial transparency is flattened onto (default DDDDDD;\n"
-    "                       for .icl the library's preview colour C0C0C0)\n"
-    "  --quality N          JPEG quality, 10..100 (default 90)\n"
-    "  --grayscale          a grey JPEG\n"
-    "  --depth N            PNG depth or BMP bit count: 1, 4, 8, 24, 32 (default: the frame's)\n";
+    "  --sort               sort the frames: formats ascending, widths descending\n";
+
+}  // namespace
+
+const char* const kConvertUsage = [] {
+  static const std::string text = std::string(kConvertIntro) + kOutputOptionsHelp;
+  return text.c_str();
+}();
 
 namespace {
 
@@ -56,9 +55,12 @@ struct ConvertRequest {
   OutputOptions options;
 };
 
-const OptionSpec kSpec{{"--group", "--frame", "--sizes", "--formats", "--hotspot", "--rate",
-                        "--title", "--author", "--alpha-level", "--matte", "--quality", "--depth"},
-                       {"--standard", "--sort", "--grayscale", "--help"}};
+const OptionSpec kSpec = [] {
+  OptionSpec spec{{"--group", "--frame", "--sizes", "--formats"},
+                  {"--standard", "--sort", "--help"}};
+  AddOutputOptionNames(spec);
+  return spec;
+}();
 
 bool ValidFormats(const std::vector<int>& formats) {
   for (const int f : formats) {
@@ -89,46 +91,11 @@ std::string ReadNumbers(const ParsedArgs& p, ConvertRequest& r) {
     if (!n || !ValidFormats(*n)) return "--formats needs formats of 1, 4, 8, 24 or 32";
     r.derive.formats = *n;
   }
-  if (const std::string* v = p.Value("--hotspot")) {
-    const auto n = ParsePair(*v, 0, 65535);
-    if (!n) return "--hotspot needs X,Y";
-    r.options.hotspot = Hotspot{n->first, n->second};
-  }
-  if (const std::string* v = p.Value("--rate")) {
-    const auto n = ParseInt(*v, 0, INT_MAX);
-    if (!n) return "--rate needs a number of jiffies (0 or more)";
-    r.options.rate = *n;
-  }
   return {};
 }
 
 std::string ReadSettings(const ParsedArgs& p, ConvertRequest& r) {
-  if (const std::string* v = p.Value("--alpha-level")) {
-    const auto n = ParseInt(*v, 1, 255);
-    if (!n) return "--alpha-level needs a number from 1 to 255";
-    r.options.icon.alphaLevel = *n;
-    r.options.picture.alphaLevel = *n;
-  }
-  if (const std::string* v = p.Value("--matte")) {
-    const auto n = ParseRgb(*v);
-    if (!n) return "--matte needs a colour as RRGGBB";
-    r.options.icon.matteColor = SwapRedBlue(*n);
-    r.options.picture.matte = *n;
-    r.options.libraryMatte = *n;
-  }
-  if (const std::string* v = p.Value("--quality")) {
-    const auto n = ParseInt(*v, 10, 100);
-    if (!n) return "--quality needs a number from 10 to 100";
-    r.options.picture.jpegQuality = *n;
-  }
-  if (const std::string* v = p.Value("--depth")) {
-    const auto n = ParseInt(*v, 1, 32);
-    if (!n || !ValidFormats({*n})) return "--depth needs 1, 4, 8, 24 or 32";
-    r.options.picture.depth = *n;
-  }
-  r.options.picture.jpegColor = !p.Has("--grayscale");
-  if (const std::string* v = p.Value("--title")) r.options.title = *v;
-  if (const std::string* v = p.Value("--author")) r.options.author = *v;
+  if (std::string problem = ReadOutputOptions(p, r.options); !problem.empty()) return problem;
   r.derive.standard = p.Has("--standard");
   r.sort = p.Has("--sort");
   if (r.derive.standard && (!r.derive.sizes.empty() || !r.derive.formats.empty())) {

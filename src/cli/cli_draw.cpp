@@ -23,11 +23,14 @@ namespace {
 
 std::string BuildDrawUsage() {
   std::string text =
-      "usage: morvane-cli draw INPUT OUTPUT --script FILE [--frame N]\n"
+      "usage: morvane-cli draw INPUT OUTPUT --script FILE [--frame N] [options]\n"
       "\n"
       "Runs the drawing steps of FILE (\"-\" reads standard input) on each frame of INPUT in\n"
       "turn, or on frame N only, and writes OUTPUT by its extension like convert: .ico .cur\n"
-      ".ani .icl .png .gif .jpg .bmp (a picture gets frame N, default 0).\n"
+      ".ani .icl .png .gif .jpg .bmp (a picture gets frame N, default 0), with convert's\n"
+      "output options:\n";
+  text += kOutputOptionsHelp;
+  text +=
       "\n"
       "The script is a JSON array of steps. A step is an object with:\n"
       "  \"tool\"       one of:";
@@ -78,7 +81,11 @@ std::string BuildDrawUsage() {
   return text;
 }
 
-const OptionSpec kSpec{{"--script", "--frame"}, {"--help"}};
+const OptionSpec kSpec = [] {
+  OptionSpec spec{{"--script", "--frame"}, {"--help"}};
+  AddOutputOptionNames(spec);
+  return spec;
+}();
 
 bool ReadScriptText(const std::string& source, std::string& text) {
   std::ostringstream buffer;
@@ -91,21 +98,6 @@ bool ReadScriptText(const std::string& source, std::string& text) {
   }
   text = buffer.str();
   return true;
-}
-
-Status WriteOutput(const std::filesystem::path& path, const std::string& ext,
-                   const IconDocument& document, int frame) {
-  const OutputOptions options;
-  if (IsPictureOutput(ext)) {
-    const ImageFrame& f = document.Frame(frame);
-    return ExportPicture(path, f.image, BitsOf(f.format), options.picture);
-  }
-  if (ext == ".ani") return WriteAniOutput(path, document, options);
-  if (ext == ".icl") {
-    const IconDocument* groups[] = {&document};
-    return WriteLibraryOutput(path, groups, options);
-  }
-  return WriteIconOutput(path, document, ext == ".cur", options);
 }
 
 }  // namespace
@@ -130,6 +122,10 @@ int RunDraw(const std::vector<std::string>& args) {
     const auto n = ParseInt(*v, 0, 65535);
     if (!n) return UsageError("--frame needs a frame index (0 or more)", kDrawUsage);
     frame = *n;
+  }
+  OutputOptions options;
+  if (std::string problem = ReadOutputOptions(p, options); !problem.empty()) {
+    return UsageError(problem, kDrawUsage);
   }
   const std::filesystem::path input = p.positional[0];
   const std::filesystem::path output = p.positional[1];
@@ -166,7 +162,7 @@ int RunDraw(const std::vector<std::string>& args) {
     canvas.Attach(&f.image, &history);
     script.script->Run(canvas);
   }
-  const Status st = WriteOutput(output, ext, document, frame < 0 ? 0 : frame);
+  const Status st = WriteDocumentOutput(output, ext, document, frame < 0 ? 0 : frame, options);
   if (!st.ok()) return Report({kExitOutput, Describe(output, st.message())});
   return kExitOk;
 }

@@ -134,18 +134,7 @@ std::optional<Failure> ApplyToInputs(const EffectRequest& r, LoadedInputs& input
 }
 
 int Write(const EffectRequest& r, const IconDocument& doc) {
-  Status st;
-  if (IsPictureOutput(r.ext)) {
-    const ImageFrame& frame = doc.Frame(r.frame.value_or(0));
-    st = ExportPicture(r.output, frame.image, BitsOf(frame.format), PictureExportOptions{});
-  } else if (r.ext == ".ani") {
-    st = WriteAniOutput(r.output, doc, OutputOptions{});
-  } else if (r.ext == ".icl") {
-    const IconDocument* groups[] = {&doc};
-    st = WriteLibraryOutput(r.output, groups, OutputOptions{});
-  } else {
-    st = WriteIconOutput(r.output, doc, r.ext == ".cur", OutputOptions{});
-  }
+  const Status st = WriteDocumentOutput(r.output, r.ext, doc, r.frame.value_or(0), OutputOptions{});
   if (!st.ok()) return Report({kExitOutput, Describe(r.output, st.message())});
   return kExitOk;
 }

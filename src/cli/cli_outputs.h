@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "cli/cli_args.h"
 #include "formats/icon_image.h"
 #include "formats/image_export.h"
 #include "formats/status.h"
@@ -24,9 +25,19 @@ struct OutputOptions {
   std::optional<unsigned> libraryMatte;  // 0xRRGGBB that library images are flattened onto
 };
 
+// The options that shape what is written, as convert and draw take them, and their help lines.
+extern const char* const kOutputOptionsHelp;
+void AddOutputOptionNames(OptionSpec& spec);
+// Reads them into options; the problem (naming the option) or empty.
+std::string ReadOutputOptions(const ParsedArgs& parsed, OutputOptions& options);
+
 // True for the extensions convert writes: .ico .cur .ani .icl .png .gif .jpg .bmp.
 bool IsIconOutput(const std::string& ext);
 bool IsPictureOutput(const std::string& ext);
+
+// The document by the output's extension (ext in lower case): a picture gets frame `frame`.
+Status WriteDocumentOutput(const std::filesystem::path& path, const std::string& ext,
+                           const IconDocument& document, int frame, const OutputOptions& options);
 
 // .ico (cursor false) or .cur (cursor true) of every frame of the document.
 Status WriteIconOutput(const std::filesystem::path& path, const IconDocument& document, bool cursor,

@@ -1,6 +1,7 @@
 #include "shell/document_check.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "formats/ani_codec.h"
 #include "formats/ico_codec.h"
@@ -8,7 +9,8 @@
 namespace morvane {
 
 Result<std::vector<std::uint8_t>> EncodeDocument(const IconDocument& document,
-                                                 const IconWriteOptions& options) {
+                                                 const IconWriteOptions& options,
+                                                 std::vector<int>* writtenRates) {
   if (document.Count() == 0) return Status(ErrorCode::kNoImages, "the document has no image");
   std::vector<IconFrameRef> refs;
   std::vector<int> rates;
@@ -36,6 +38,7 @@ Result<std::vector<std::uint8_t>> EncodeDocument(const IconDocument& document,
       break;
   }
   if (!status.ok()) return status;
+  if (writtenRates != nullptr) *writtenRates = std::move(rates);
   return out;
 }
 

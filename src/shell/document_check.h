@@ -13,9 +13,11 @@
 namespace morvane {
 
 // The bytes Save writes for the document's kind (icon, cursor or animated cursor). Unset rates
-// are encoded as the writer saves them; the document is not changed.
+// are encoded as the writer saves them and, when asked for, given back in writtenRates (one per
+// frame); the document is not changed.
 Result<std::vector<std::uint8_t>> EncodeDocument(const IconDocument& document,
-                                                 const IconWriteOptions& options);
+                                                 const IconWriteOptions& options,
+                                                 std::vector<int>* writtenRates = nullptr);
 
 // The findings on those bytes. Fails when the document has no frame or cannot be encoded.
 Result<LintReport> CheckDocument(const IconDocument& document, const IconWriteOptions& options,

@@ -8,9 +8,11 @@
 #include <QUrl>
 
 #include "formats/ani_codec.h"
+#include "formats/file_io.h"
 #include "formats/ico_codec.h"
 #include "formats/picture_file.h"
 #include "shell/control_ids.h"
+#include "shell/document_check.h"
 #include "shell/file_filters.h"
 #include "ui/desktop_commands.h"
 #include "ui/export_controller.h"
@@ -221,31 +223,10 @@ bool MainWindow::SaveObjectAs() {
 }
 
 bool MainWindow::SaveTo(const std::string& path) {
-  std::vector<IconFrameRef> refs;
-  std::vector<int> rates;
-  for (int i = 0; i < document_.Count(); ++i) {
-    const ImageFrame& frame = document_.Frame(i);
-    refs.push_back({&frame.image, BitsOf(frame.format)});
-    rates.push_back(frame.rate);
-  }
   const IconWriteOptions options{state_.alphaLevel, state_.matteColor};
-  const Hotspot hotspot = document_.GetHotspot();
-  const bool hasHotspot = hotspot.x != kNotSet && hotspot.x >= 0;
-  Status status;
-  switch (document_.Kind()) {
-    case DocumentKind::kIcon:
-      status = WriteIconFile(path, refs, kIconNoHotspot, kIconNoHotspot, options);
-      break;
-    case DocumentKind::kCursor:
-      status = WriteIconFile(path, refs, hasHotspot ? hotspot.x : 0,
-                             hasHotspot ? std::max(hotspot.y, 0) : 0, options);
-      break;
-    case DocumentKind::kAnimatedCursor:
-      status = SaveAniFile(path, refs, rates, hasHotspot ? hotspot.x : kIconNoHotspot,
-                           hasHotspot ? std::max(hotspot.y, 0) : kIconNoHotspot, document_.Title(),
-                           document_.Author(), options);
-      break;
-  }
+  std::vector<int> rates;
+  const Result<std::vector<std::uint8_t>> bytes = EncodeDocument(document_, options, &rates);
+  const Status status = bytes.ok() ? WriteFileAtomic(path, *bytes) : bytes.status();
   if (!status.ok()) {
     prompts_->ShowError(
         this, "Error",

@@ -92,6 +92,27 @@ TEST_F(CliDraw, FillAndEraserFollowTheSettings) {
   EXPECT_EQ(AlphaOf(after.GetPixel(17, 3)), 0u);
 }
 
+TEST_F(CliDraw, TakesConvertsOutputOptions) {
+  const std::filesystem::path source = WriteSourcePng(dir_.path(), 32);
+  const std::string script = R"([{"tool": "pen", "points": [[3, 3]], "color": "#FF123456"}])";
+  ASSERT_EQ(Draw(Path(source), Out("o.png"), script, {"--depth", "8"}).status, 0);
+  std::ifstream png(Out("o.png"), std::ios::binary);
+  char header[26] = {};
+  png.read(header, sizeof header);
+  EXPECT_EQ(header[25], 3) << "an 8-bit depth writes a palette picture";
+
+  ASSERT_EQ(Draw(Path(source), Out("o.cur"), script, {"--hotspot", "5,7"}).status, 0);
+  auto cursor = ReadIconFile(std::filesystem::path(Out("o.cur")));
+  ASSERT_TRUE(cursor.ok());
+  EXPECT_EQ(cursor.value().hotspotX, 5);
+  EXPECT_EQ(cursor.value().hotspotY, 7);
+
+  const CliRun bad = Draw(Path(source), Out("x.png"), script, {"--depth", "7"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("--depth needs"), std::string::npos) << bad.err;
+  EXPECT_FALSE(std::filesystem::exists(Out("x.png")));
+}
+
 TEST_F(CliDraw, ReadsTheScriptFromStandardInput) {
   const std::filesystem::path source = WriteSourcePng(dir_.path(), 16);
   const std::filesystem::path script = dir_.path() / "stdin.json";
