@@ -164,20 +164,6 @@ bool CanvasSession::Redo() {
   return true;
 }
 
-EffectTarget CanvasSession::ResolveEffectTarget() {
-  CDib* target = canvas_.Target();
-  if (target == nullptr || !target->IsLive()) return {};
-  SelectionModel& model = selection_.Model();
-  if (model.IsFloating() && canvas_.Tool() == kSelectTool) {
-    CDib& f = model.Floating();
-    return {&f, {0, 0, f.GetWidth(), f.GetHeight()}};
-  }
-  if (!model.Exists()) return {target, {0, 0, target->GetWidth(), target->GetHeight()}};
-  const Rect r = IntersectWithImage(model.Rectangle(), target->GetWidth(), target->GetHeight());
-  if (r.Width() <= 0) return {};
-  return {target, r};
-}
-
 void CanvasSession::LiftSelection() {
   CDib* target = canvas_.Target();
   SelectionModel& model = selection_.Model();

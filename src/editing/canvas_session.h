@@ -13,11 +13,6 @@ namespace morvane {
 // The largest picture Paste places directly; larger ones go to the import dialog.
 inline constexpr int kMaxPasteSide = 256;
 
-struct EffectTarget {
-  CDib* image = nullptr;  // null: no target (no frame, or the selection lies outside)
-  Rect rect{};
-};
-
 class CanvasSession {
  public:
   explicit CanvasSession(GlyphRenderer* renderer = nullptr);
@@ -58,7 +53,7 @@ class CanvasSession {
   bool Redo();
 
   // --- What the effects framework needs ----------------------------------------------------------
-  EffectTarget ResolveEffectTarget();
+  // (Which image an effect changes is resolved from EffectCanvasFrom(Canvas()).)
   // An in-place selection becomes floating (flips and rotations work on a floating bitmap).
   void LiftSelection();
   void ApplyKernel(const double* kernel, int size, int level, bool lockAlpha);

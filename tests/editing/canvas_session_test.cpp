@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "editing/effect_canvas.h"
+
 namespace morvane {
 namespace {
 
@@ -93,18 +97,23 @@ TEST_F(CanvasSessionTest, PasteFloatsAtTheCornerAndRefusesLargePictures) {
 }
 
 TEST_F(CanvasSessionTest, EffectTargetFollowsTheSelectionState) {
-  EffectTarget t = session_.ResolveEffectTarget();
-  EXPECT_EQ(t.image, &image_);
-  EXPECT_EQ(t.rect, (Rect{0, 0, 16, 16}));
+  auto target = [this] { return ResolveEffectTarget(EffectCanvasFrom(session_.Canvas())); };
+  std::optional<ResolvedTarget> t = target();
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->image, &image_);
+  EXPECT_EQ(t->rect, Rect::Whole());
   session_.Canvas().SetTool(static_cast<int>(CanvasTool::kSelect));
   Drag({12, 12}, {20, 20});  // clamped to the image: (12, 12)-(16, 16)
-  t = session_.ResolveEffectTarget();
-  EXPECT_EQ(t.image, &session_.Selection().Model().Floating());
-  EXPECT_EQ(t.rect, (Rect{0, 0, 4, 4}));
+  t = target();
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->image, &session_.Selection().Model().Floating());
+  EXPECT_TRUE(t->floating);
+  EXPECT_EQ(t->image->GetWidth(), 4);
   session_.Canvas().SetTool(static_cast<int>(CanvasTool::kPen));
-  t = session_.ResolveEffectTarget();
-  EXPECT_EQ(t.image, &image_);
-  EXPECT_EQ(t.rect, (Rect{12, 12, 16, 16}));
+  t = target();
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->image, &image_);
+  EXPECT_EQ(t->rect, (Rect{12, 12, 16, 16}));
   session_.LiftSelection();
   EXPECT_TRUE(session_.SelectionState().IsFloating());
   EXPECT_EQ(session_.Canvas().Tool(), static_cast<int>(CanvasTool::kSelect));
