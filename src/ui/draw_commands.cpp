@@ -50,14 +50,14 @@ void DrawController::RegisterDrawCommands(const CommandRegistrar& reg) {
       dc::kAntiAliasing,
       [this, &canvas] {
         canvas.draw.antiAlias = !canvas.draw.antiAlias;
-        context_.state->antiAliasing = canvas.draw.antiAlias;
+        context_.editor.state->antiAliasing = canvas.draw.antiAlias;
       },
       {}, [&canvas] { return canvas.draw.antiAlias; });
   reg(
       dc::kTransparentMode,
       [this, &canvas] {
         canvas.draw.transparentMode = !canvas.draw.transparentMode;
-        context_.state->transparentMode = canvas.draw.transparentMode;
+        context_.editor.state->transparentMode = canvas.draw.transparentMode;
         // The floating pixels are composited anew under the new mode.
         if (canvas.Target())
           session_.Selection().Model().Composite(*canvas.Target(), canvas.draw.transparentMode);
@@ -97,14 +97,14 @@ void DrawController::RegisterDrawCommands(const CommandRegistrar& reg) {
   reg(
       command::kSetHotspot,
       [this] {
-        const Hotspot h = context_.document->GetHotspot();
+        const Hotspot h = context_.editor.document->GetHotspot();
         const bool unset = h.x == kNotSet || h.y == kNotSet;
         session_.Canvas().BeginHotspotPlacement({unset ? 0 : h.x, unset ? 0 : h.y});
         context_.area->ImageChanged();
       },
       [this] {
         return session_.Canvas().Target() != nullptr &&
-               context_.document->Kind() != DocumentKind::kIcon;
+               context_.editor.document->Kind() != DocumentKind::kIcon;
       },
       {});
 }
@@ -115,7 +115,7 @@ void DrawController::ChooseBrushColor(int which) {
   const QColor chosen = QColorDialog::getColor(
       QColor(static_cast<int>(RedOf(colour)), static_cast<int>(GreenOf(colour)),
              static_cast<int>(BlueOf(colour))),
-      context_.window);
+      context_.mainWindow);
   if (!chosen.isValid()) return;
   // The menu changes the colour bytes and keeps the alpha.
   colour = (colour & 0xFF000000) |
@@ -170,7 +170,7 @@ void DrawController::RegisterEditCommands(const CommandRegistrar& reg) {
         if (r.Width() <= 0) return;
         const UndoContext state = CanvasState();
         session_.Attach(nullptr, nullptr);
-        context_.document->Crop(r, state);
+        context_.editor.document->Crop(r, state);
         Attach();
         edited();
       },
@@ -230,7 +230,7 @@ bool DrawController::Paste(bool asNewImage) {
   }
   if (asNewImage) {
     const AddResult added =
-        context_.document->AddFrame(w, h, ColorFormat::kTrueColorAlpha, nullptr, true);
+        context_.editor.document->AddFrame(w, h, ColorFormat::kTrueColorAlpha, nullptr, true);
     if (added.index < 0) return false;
     Attach();
   }

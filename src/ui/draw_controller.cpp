@@ -28,8 +28,8 @@ QDockWidget* Dock(QMainWindow* window, const QString& title, const QString& name
 DrawController::DrawController(const DrawContext& context) : context_(context), session_(&glyphs_) {
   session_.Canvas().SetObserver(this);
   context_.area->SetSession(&session_);
-  context_.document->AddObserver(this);
-  panels_ = std::make_unique<ToolPanels>(context_.window, *context_.settings, session_);
+  context_.editor.document->AddObserver(this);
+  panels_ = std::make_unique<ToolPanels>(context_.mainWindow, *context_.editor.settings, session_);
   BuildDocks();
   ApplyState();
   connect(context_.area, &EditArea::CanvasEdited, this, [this] { CanvasChanged(); });
@@ -43,30 +43,31 @@ DrawController::DrawController(const DrawContext& context) : context_(context), 
 }
 
 DrawController::~DrawController() {
-  context_.document->RemoveObserver(this);
+  context_.editor.document->RemoveObserver(this);
   session_.Canvas().SetObserver(nullptr);
   context_.area->SetSession(nullptr);
 }
 
 void DrawController::BuildDocks() {
-  toolbox_ = new Toolbox(context_.window);
-  colorBar_ = new ColorBar(context_.window);
-  Dock(context_.window, tr("Tools"), QStringLiteral("Tools"), toolbox_, Qt::LeftDockWidgetArea);
-  Dock(context_.window, tr("Colors"), QStringLiteral("Colors"), colorBar_, Qt::RightDockWidgetArea);
-  Dock(context_.window, tr("Properties"), QStringLiteral("Properties"), panels_->Host(),
+  toolbox_ = new Toolbox(context_.mainWindow);
+  colorBar_ = new ColorBar(context_.mainWindow);
+  Dock(context_.mainWindow, tr("Tools"), QStringLiteral("Tools"), toolbox_, Qt::LeftDockWidgetArea);
+  Dock(context_.mainWindow, tr("Colors"), QStringLiteral("Colors"), colorBar_,
        Qt::RightDockWidgetArea);
-  Dock(context_.window, tr("Fill"), QStringLiteral("Fill"), panels_->FillPanel(),
+  Dock(context_.mainWindow, tr("Properties"), QStringLiteral("Properties"), panels_->Host(),
+       Qt::RightDockWidgetArea);
+  Dock(context_.mainWindow, tr("Fill"), QStringLiteral("Fill"), panels_->FillPanel(),
        Qt::RightDockWidgetArea);
   connect(toolbox_, &Toolbox::ToolChosen, this, &DrawController::ChooseTool);
   connect(colorBar_, &ColorBar::ColorsChanged, this, &DrawController::SetColorsFromBar);
   connect(colorBar_, &ColorBar::PenSizeChanged, this, [this](int size) {
     session_.Canvas().tools.penSize = size;
-    context_.state->penSize = size;
+    context_.editor.state->penSize = size;
   });
 }
 
 void DrawController::ApplyState() {
-  const MainWindowSettings& s = *context_.state;
+  const MainWindowSettings& s = *context_.editor.state;
   EditCanvas& canvas = session_.Canvas();
   canvas.firstColour = s.lastColor;
   canvas.secondColour = s.lastColor2;
@@ -85,7 +86,7 @@ void DrawController::ApplyState() {
 }
 
 void DrawController::SaveState() {
-  MainWindowSettings& s = *context_.state;
+  MainWindowSettings& s = *context_.editor.state;
   const EditCanvas& canvas = session_.Canvas();
   int tool = canvas.Tool();
   if (tool == tool::kPickColor || tool == tool::kHotspot) tool = canvas.PreviousTool();
@@ -111,7 +112,7 @@ UndoContext DrawController::CanvasState() const {
 }
 
 void DrawController::Attach() {
-  ImageFrame* frame = context_.document->CurrentFrame();
+  ImageFrame* frame = context_.editor.document->CurrentFrame();
   CDib* image = frame ? &frame->image : nullptr;
   // Frame operations re-create images in place; a changed size drops a selection whose saved
   // pixels no longer fit.
@@ -134,8 +135,8 @@ void DrawController::CanvasChanged() {
 }
 
 void DrawController::ImageChanged() {
-  const int current = context_.document->Current();
-  if (current >= 0 && !attaching_) context_.document->MarkImageChanged(current);
+  const int current = context_.editor.document->Current();
+  if (current >= 0 && !attaching_) context_.editor.document->MarkImageChanged(current);
 }
 
 void DrawController::ColoursChanged() {
@@ -148,12 +149,13 @@ void DrawController::BackgroundChanged() {
 }
 
 void DrawController::HotspotChosen(int x, int y) {
-  context_.document->SetHotspot(Hotspot{x, y});
+  context_.editor.document->SetHotspot(Hotspot{x, y});
 }
 
 void DrawController::ToolChanged(int tool) {
   toolbox_->SetTool(tool);
-  if (tool != tool::kPickColor && tool != tool::kHotspot) context_.state->lastTool = tool + 9;
+  if (tool != tool::kPickColor && tool != tool::kHotspot)
+    context_.editor.state->lastTool = tool + 9;
   // Pick color returns to the previous tool, so its panel stays.
   if (tool != tool::kPickColor && tool != tool::kHotspot) panels_->ShowFor(tool);
   context_.area->ImageChanged();
@@ -174,14 +176,14 @@ void DrawController::SetColorsFromBar(Pixel first, Pixel second) {
   EditCanvas& canvas = session_.Canvas();
   canvas.firstColour = first;
   canvas.secondColour = second;
-  context_.state->lastColor = first;
-  context_.state->lastColor2 = second;
+  context_.editor.state->lastColor = first;
+  context_.editor.state->lastColor2 = second;
 }
 
 void DrawController::SetLock(std::uint32_t mask, bool on) {
   std::uint32_t& locks = session_.Canvas().draw.lockMask;
   locks = on ? (locks | mask) : (locks & ~mask);
-  context_.state->lockedChannels = locks;
+  context_.editor.state->lockedChannels = locks;
 }
 
 void DrawController::SetGradientFill(bool on) {
@@ -193,14 +195,14 @@ void DrawController::SetGradientFill(bool on) {
   } else {
     draw.gradientImage.Release();
   }
-  context_.state->gradUsing = on;
+  context_.editor.state->gradUsing = on;
 }
 
 void DrawController::ShowError(std::string_view key, std::string_view english,
                                const QString& detail) {
-  QString text = context_.message(key, english);
+  QString text = context_.editor.Message(key, english);
   if (!detail.isEmpty()) text += QStringLiteral("\n") + detail;
-  context_.prompts().ShowError(context_.window, QStringLiteral("Error"), text);
+  context_.editor.prompts().ShowError(context_.mainWindow, QStringLiteral("Error"), text);
 }
 
 }  // namespace morvane

@@ -15,6 +15,7 @@
 #include "image/icon_document.h"
 #include "shell/settings.h"
 #include "shell/settings_main_window.h"
+#include "ui/editor_context.h"
 #include "ui/qt_glyph_renderer.h"
 
 class QMainWindow;
@@ -24,27 +25,18 @@ namespace morvane {
 
 class ColorBar;
 class EditArea;
-class Prompts;
 class ToolPanels;
 class Toolbox;
 
+// What the drawing side needs beyond what every command group gets.
 struct DrawContext {
-  QMainWindow* window = nullptr;
-  IconDocument* document = nullptr;
-  Settings* settings = nullptr;
-  MainWindowSettings* state = nullptr;
+  EditorContext editor;
+  QMainWindow* mainWindow = nullptr;  // where the tool windows dock
   EditArea* area = nullptr;
-  std::function<Prompts&()> prompts;
-  // A message text through the language pack: section "Msg", key, English default.
-  std::function<QString(std::string_view key, std::string_view english)> message;
   std::function<void()> updateCommands;
   // Hands a picture larger than an icon to the import dialog; true when an image was added.
   std::function<bool(CDib&&)> importPicture;
 };
-
-using CommandRegistrar =
-    std::function<void(int id, std::function<void()> run, std::function<bool()> enabled,
-                       std::function<bool()> checked)>;
 
 class DrawController : public QObject, private CanvasObserver, private DocumentObserver {
   Q_OBJECT

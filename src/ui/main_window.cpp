@@ -127,15 +127,9 @@ void MainWindow::BuildLayout() {
   editArea_->SetBackground(state_.transpColor);
   editArea_->SetShowGrid(state_.showGrid);
   DrawContext draw;
-  draw.window = this;
-  draw.document = &document_;
-  draw.settings = &settings_;
-  draw.state = &state_;
+  draw.editor = MakeContext();
+  draw.mainWindow = this;
   draw.area = editArea_;
-  draw.prompts = [this]() -> Prompts& { return *prompts_; };
-  draw.message = [this](std::string_view key, std::string_view english) {
-    return Message(key, english);
-  };
   draw.updateCommands = [this] { UpdateCommands(); };
   draw.importPicture = [this](CDib&& picture) {
     return import_ && import_->FromClipboard(std::move(picture));
