@@ -19,6 +19,13 @@ class GlyphRenderer {
   // smooth is false, glyph edges are not smoothed.
   virtual void Render(CDib& mask, int x, int y, std::string_view utf8, const FontRecord& font,
                       int pixelHeight, int grey, bool smooth) = 0;
+  // A box that holds every pixel Render would draw for the same text at (x, y), so that only
+  // that part of a (possibly 16 times supersampled) plane needs memory; Rect::Whole() when the
+  // renderer cannot tell.
+  virtual Rect InkBox(int /*x*/, int /*y*/, std::string_view /*utf8*/, const FontRecord& /*font*/,
+                      int /*pixelHeight*/) {
+    return Rect::Whole();
+  }
 };
 
 }  // namespace morvane

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -11,6 +12,14 @@ namespace {
 
 // Far beyond any image side: text is never cut off by the layout box, only by the image.
 constexpr int kLayoutBox = 1 << 20;
+
+QString LayoutText(std::string_view utf8) {
+  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+constexpr int kLayoutFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
 
 }  // namespace
 
@@ -56,10 +65,19 @@ void QtGlyphRenderer::Render(CDib& mask, int x, int y, std::string_view utf8,
   painter.setRenderHint(QPainter::TextAntialiasing, smooth);
   const int g = std::clamp(grey, 0, 255);
   painter.setPen(QColor(g, g, g));
-  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  painter.drawText(QRect(x, y, kLayoutBox, kLayoutBox),
-                   Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+  painter.drawText(QRect(x, y, kLayoutBox, kLayoutBox), kLayoutFlags, LayoutText(utf8));
+}
+
+Rect QtGlyphRenderer::InkBox(int x, int y, std::string_view utf8, const FontRecord& font,
+                             int pixelHeight) {
+  QFont q = ToQFont(font, pixelHeight);
+  q.setHintingPreference(QFont::PreferFullHinting);
+  const QRect r = QFontMetrics(q).boundingRect(QRect(x, y, kLayoutBox, kLayoutBox), kLayoutFlags,
+                                               LayoutText(utf8));
+  // Glyph bearings, italic slant and underlines may reach past the layout box: a margin of a
+  // whole line height on every side holds them.
+  const int margin = std::max(pixelHeight, 1) + 2;
+  return {r.left() - margin, r.top() - margin, r.right() + 1 + margin, r.bottom() + 1 + margin};
 }
 
 }  // namespace morvane

@@ -19,6 +19,8 @@ class QtGlyphRenderer : public GlyphRenderer {
  public:
   void Render(CDib& mask, int x, int y, std::string_view utf8, const FontRecord& font,
               int pixelHeight, int grey, bool smooth) override;
+  Rect InkBox(int x, int y, std::string_view utf8, const FontRecord& font,
+              int pixelHeight) override;
 };
 
 }  // namespace morvane
