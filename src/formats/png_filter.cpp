@@ -26,7 +26,8 @@ enum FilterType : Byte { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 
 #define MORVANE_ROW_LOOP inline
 #endif
 
-// The row being filtered and the raw row above it.
+// The row being filtered and the raw row above it. Both are preceded by bpp zero bytes, the
+// neighbours left of the picture, so that the first pixel needs no loop of its own.
 struct Rows {
   const Byte* cur;
   const Byte* up;
@@ -49,18 +50,29 @@ struct UpResidual {
 struct AverageResidual {
   static Byte At(Byte c, Byte a, Byte b, Byte) { return static_cast<Byte>(c - ((a + b) >> 1)); }
 };
+// All ones where v holds, else zero: selects made of masks vectorise to a few instructions.
+inline Byte Mask(bool v) {
+  return static_cast<Byte>(-static_cast<int>(v));
+}
+inline Byte Select(Byte mask, Byte ifSet, Byte otherwise) {
+  return static_cast<Byte>((ifSet & mask) | (otherwise & ~mask));
+}
+
 // The predictor is whichever of a, b, d is nearest to p = a + b - d (ties in that order). The
 // distances are worked out in bytes: |p - a| = |b - d| and |p - b| = |a - d|, while |p - d| is
 // their difference when a and b lie on opposite sides of d, else their sum. In place of the sum,
 // which may not fit a byte, the larger distance serves: neither distance exceeds either value.
 struct PaethResidual {
   static Byte At(Byte c, Byte a, Byte b, Byte d) {
-    const Byte pa = static_cast<Byte>(std::max(b, d) - std::min(b, d));
-    const Byte pb = static_cast<Byte>(std::max(a, d) - std::min(a, d));
-    const Byte apart = static_cast<Byte>(-static_cast<Byte>((b >= d) != (a >= d)));  // mask
+    const Byte highBD = std::max(b, d);
+    const Byte highAD = std::max(a, d);
+    const Byte pa = static_cast<Byte>(highBD - std::min(b, d));
+    const Byte pb = static_cast<Byte>(highAD - std::min(a, d));
+    const Byte apart = Mask(highBD == b) ^ Mask(highAD == a);
     const Byte pc = static_cast<Byte>(std::max(pa, pb) - (std::min(pa, pb) & apart));
-    const Byte nearerOfBD = pb <= pc ? b : d;
-    return static_cast<Byte>(c - (pa <= std::min(pb, pc) ? a : nearerOfBD));
+    const Byte nearestOfBC = std::min(pb, pc);
+    const Byte nearerOfBD = Select(Mask(nearestOfBC == pb), b, d);
+    return static_cast<Byte>(c - Select(Mask(std::min(pa, nearestOfBC) == pa), a, nearerOfBD));
   }
 };
 
@@ -89,10 +101,8 @@ MORVANE_ROW_LOOP std::uint32_t BlockCost(const Rows& r, std::size_t from, std::s
 // cost can win, so the exact figure no longer matters.
 template <typename Residual>
 MORVANE_ROW_LOOP std::uint64_t RowCost(const Rows& r, std::uint64_t limit) {
-  const std::size_t head = std::min(r.bpp, r.n);
   std::uint64_t sum = 0;
-  for (std::size_t x = 0; x < head; ++x) sum += Magnitude(Residual::At(r.cur[x], 0, r.up[x], 0));
-  for (std::size_t from = head; from < r.n && sum < limit; from += kBlock) {
+  for (std::size_t from = 0; from < r.n && sum < limit; from += kBlock) {
     sum += BlockCost<Residual>(r, from, std::min(kBlock, r.n - from));
   }
   return sum;
@@ -100,15 +110,11 @@ MORVANE_ROW_LOOP std::uint64_t RowCost(const Rows& r, std::uint64_t limit) {
 
 template <typename Residual>
 MORVANE_ROW_LOOP void WriteRow(const Rows& r, Byte* __restrict out) {
-  const std::size_t head = std::min(r.bpp, r.n);
-  for (std::size_t x = 0; x < head; ++x) out[x] = Residual::At(r.cur[x], 0, r.up[x], 0);
-  if (r.n <= head) return;
-  const Byte* c = r.cur + head;
-  const Byte* a = r.cur;
-  const Byte* b = r.up + head;
-  const Byte* d = r.up;
-  Byte* __restrict o = out + head;
-  for (std::size_t i = 0; i < r.n - head; ++i) o[i] = Residual::At(c[i], a[i], b[i], d[i]);
+  const Byte* c = r.cur;
+  const Byte* a = r.cur - r.bpp;
+  const Byte* b = r.up;
+  const Byte* d = r.up - r.bpp;
+  for (std::size_t x = 0; x < r.n; ++x) out[x] = Residual::At(c[x], a[x], b[x], d[x]);
 }
 
 // Chooses the row's filter and writes the filter byte and the filtered row to out.
@@ -151,9 +157,9 @@ PngRowFilter::PngRowFilter(std::size_t rowBytes, std::size_t bytesPerPixel, bool
     : rowBytes_(rowBytes),
       bpp_(bytesPerPixel),
       adaptive_(adaptive),
-      rows_(2 * rowBytes, 0),
-      current_(rows_.data()),
-      previous_(rows_.data() + rowBytes) {}
+      rows_(2 * (bytesPerPixel + rowBytes), 0),
+      current_(rows_.data() + bytesPerPixel),
+      previous_(current_ + rowBytes + bytesPerPixel) {}
 
 void PngRowFilter::Filter(std::uint8_t* out) {
   if (adaptive_) {

@@ -32,7 +32,8 @@ class PngRowFilter {
   std::size_t rowBytes_;
   std::size_t bpp_;
   bool adaptive_;
-  std::vector<std::uint8_t> rows_;  // the current raw row and the one above (zeros at first)
+  // The current raw row and the one above (zeros at first), each after bpp zeros.
+  std::vector<std::uint8_t> rows_;
   std::uint8_t* current_;
   std::uint8_t* previous_;
 };
