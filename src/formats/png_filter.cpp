@@ -1,6 +1,7 @@
 #include "formats/png_filter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -159,6 +160,23 @@ MORVANE_LANE_CLONES void FilterAdaptive(const Rows& r, Byte* out) {
 }
 
 }  // namespace
+
+MORVANE_LANE_CLONES void ToRgbaSamples(const std::uint32_t* pixels, std::size_t count,
+                                       std::uint8_t* out) {
+  for (std::size_t x = 0; x < count; ++x) {
+    const std::uint32_t v = pixels[x];
+    if constexpr (std::endian::native == std::endian::little) {
+      // Blue, green, red, alpha in memory: swapping blue and red gives the sample order.
+      const std::uint32_t rgba = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+      std::memcpy(out + 4 * x, &rgba, 4);
+    } else {
+      out[4 * x] = static_cast<Byte>(v >> 16);
+      out[4 * x + 1] = static_cast<Byte>(v >> 8);
+      out[4 * x + 2] = static_cast<Byte>(v);
+      out[4 * x + 3] = static_cast<Byte>(v >> 24);
+    }
+  }
+}
 
 PngRowFilter::PngRowFilter(std::size_t rowBytes, std::size_t bytesPerPixel, bool adaptive)
     : rowBytes_(rowBytes),

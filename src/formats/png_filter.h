@@ -1,5 +1,5 @@
-// Scanline filtering for the PNG encoder: turns raw rows into the filtered stream that is then
-// compressed as the picture's image data.
+// Scanlines for the PNG encoder: pixels in PNG's sample order, and the filtering that turns raw
+// rows into the stream then compressed as the picture's image data.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,9 @@
 #include <vector>
 
 namespace morvane {
+
+// count pixels 0xAARRGGBB as 4 * count samples: red, green, blue, alpha.
+void ToRgbaSamples(const std::uint32_t* pixels, std::size_t count, std::uint8_t* out);
 
 // Filters rows one at a time into (1 + rowBytes) bytes per row. With adaptive filtering each row
 // takes the filter whose output has the smallest sum of absolute values (as signed bytes), the

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <span>
@@ -71,24 +69,8 @@ std::size_t PngRowBytes(const EncodeContext& c) {
   return (static_cast<std::size_t>(c.image->Width()) * BitsPerPixel(c.depth) + 7) / 8;
 }
 
-// Rows in PNG's sample order. Each depth has its own loop, so that the compiler can turn the
-// true-colour ones into vector code.
-void FillRgba(const Pixel* pixels, int width, std::uint8_t* out) {
-  for (int x = 0; x < width; ++x) {
-    const Pixel v = pixels[x];
-    if constexpr (std::endian::native == std::endian::little) {
-      // Blue, green, red, alpha in memory: swapping blue and red gives the PNG order.
-      const std::uint32_t rgba = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
-      std::memcpy(out + 4 * static_cast<std::size_t>(x), &rgba, 4);
-    } else {
-      out[4 * x] = static_cast<std::uint8_t>(RedOf(v));
-      out[4 * x + 1] = static_cast<std::uint8_t>(GreenOf(v));
-      out[4 * x + 2] = static_cast<std::uint8_t>(BlueOf(v));
-      out[4 * x + 3] = static_cast<std::uint8_t>(AlphaOf(v));
-    }
-  }
-}
-
+// Rows in PNG's sample order, a loop per depth so that each stays simple enough for the compiler
+// to turn into vector code.
 void FillRgb(const Pixel* pixels, int width, std::uint32_t keyColor, std::uint8_t* out) {
   for (int x = 0; x < width; ++x) {
     const Pixel v = pixels[x];
@@ -117,7 +99,7 @@ void FillRow(const EncodeContext& c, int y, std::uint8_t* out) {
   const Pixel* pixels = c.image->Row(y);
   const int width = c.image->Width();
   if (c.depth == 32) {
-    FillRgba(pixels, width, out);
+    ToRgbaSamples(pixels, static_cast<std::size_t>(width), out);
   } else if (c.depth == 24) {
     FillRgb(pixels, width, c.keyColor, out);
   } else {

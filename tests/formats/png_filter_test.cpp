@@ -202,5 +202,24 @@ TEST(PngRowFilter, PaletteRowsAreStoredUnfilteredWhateverWouldBeSmaller) {
   }
 }
 
+TEST(PngSamples, PixelsBecomeRedGreenBlueAlphaAtEveryCount) {
+  // Counts around the vector widths, so that the tails are covered too.
+  for (std::size_t count = 1; count <= 37; ++count) {
+    std::vector<std::uint32_t> pixels(count);
+    Row expected;
+    for (std::size_t x = 0; x < count; ++x) {
+      const auto k = static_cast<std::uint8_t>(x);
+      pixels[x] = 0x80000000u + 0x00102030u + 0x01010101u * k;  // alpha 128+k, red 16+k, ...
+      expected.insert(expected.end(),
+                      {static_cast<std::uint8_t>(0x10 + k), static_cast<std::uint8_t>(0x20 + k),
+                       static_cast<std::uint8_t>(0x30 + k), static_cast<std::uint8_t>(0x80 + k)});
+    }
+    Row out(4 * count + 1, 0xEE);
+    ToRgbaSamples(pixels.data(), count, out.data());
+    EXPECT_EQ(Row(out.begin(), out.end() - 1), expected) << count;
+    EXPECT_EQ(out.back(), 0xEE) << "wrote past the row at " << count;
+  }
+}
+
 }  // namespace
 }  // namespace morvane
