@@ -178,6 +178,19 @@ MORVANE_LANE_CLONES void ToRgbaSamples(const std::uint32_t* pixels, std::size_t 
   }
 }
 
+MORVANE_LANE_CLONES void ToRgbSamples(const std::uint32_t* pixels, std::size_t count,
+                                      std::uint32_t keyColor, std::uint8_t* out) {
+  // Without a key the bound lets through only 0, which stays 0: one rule, one compare.
+  const std::uint32_t keyedUpTo = keyColor != 0 ? 0x00FFFFFFu : 0u;
+  for (std::size_t x = 0; x < count; ++x) {
+    const std::uint32_t v = pixels[x];
+    const std::uint32_t rgb = v <= keyedUpTo ? keyColor : v;
+    out[3 * x] = static_cast<Byte>(rgb >> 16);
+    out[3 * x + 1] = static_cast<Byte>(rgb >> 8);
+    out[3 * x + 2] = static_cast<Byte>(rgb);
+  }
+}
+
 PngRowFilter::PngRowFilter(std::size_t rowBytes, std::size_t bytesPerPixel, bool adaptive)
     : rowBytes_(rowBytes),
       bpp_(bytesPerPixel),

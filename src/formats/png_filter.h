@@ -10,6 +10,10 @@ namespace morvane {
 
 // count pixels 0xAARRGGBB as 4 * count samples: red, green, blue, alpha.
 void ToRgbaSamples(const std::uint32_t* pixels, std::size_t count, std::uint8_t* out);
+// count pixels as 3 * count samples: red, green, blue, with keyColor (0x00RRGGBB) in place of
+// transparent ones; 0 means no key, and every pixel keeps its own colour.
+void ToRgbSamples(const std::uint32_t* pixels, std::size_t count, std::uint32_t keyColor,
+                  std::uint8_t* out);
 
 // Filters rows one at a time into (1 + rowBytes) bytes per row. With adaptive filtering each row
 // takes the filter whose output has the smallest sum of absolute values (as signed bytes), the

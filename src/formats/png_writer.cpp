@@ -69,19 +69,7 @@ std::size_t PngRowBytes(const EncodeContext& c) {
   return (static_cast<std::size_t>(c.image->Width()) * BitsPerPixel(c.depth) + 7) / 8;
 }
 
-// Rows in PNG's sample order, a loop per depth so that each stays simple enough for the compiler
-// to turn into vector code.
-void FillRgb(const Pixel* pixels, int width, std::uint32_t keyColor, std::uint8_t* out) {
-  for (int x = 0; x < width; ++x) {
-    const Pixel v = pixels[x];
-    const Pixel rgb = IsTransparent(v) && keyColor != 0 ? keyColor : v;
-    out[3 * x] = static_cast<std::uint8_t>(RedOf(rgb));
-    out[3 * x + 1] = static_cast<std::uint8_t>(GreenOf(rgb));
-    out[3 * x + 2] = static_cast<std::uint8_t>(BlueOf(rgb));
-  }
-}
-
-// Index 0 is the transparent one.
+// Palette indices, two to a byte at depth 4. Index 0 is the transparent one.
 void FillIndices(const Pixel* pixels, const std::uint8_t* indices, int width, int depth,
                  std::uint8_t* out) {
   for (int x = 0; x < width; ++x) {
@@ -95,13 +83,14 @@ void FillIndices(const Pixel* pixels, const std::uint8_t* indices, int width, in
   }
 }
 
+// One row of the picture in PNG's sample order.
 void FillRow(const EncodeContext& c, int y, std::uint8_t* out) {
   const Pixel* pixels = c.image->Row(y);
   const int width = c.image->Width();
   if (c.depth == 32) {
     ToRgbaSamples(pixels, static_cast<std::size_t>(width), out);
   } else if (c.depth == 24) {
-    FillRgb(pixels, width, c.keyColor, out);
+    ToRgbSamples(pixels, static_cast<std::size_t>(width), c.keyColor, out);
   } else {
     FillIndices(pixels, c.indexed.indices.data() + static_cast<std::size_t>(y) * width, width,
                 c.depth, out);

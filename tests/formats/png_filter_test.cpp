@@ -221,5 +221,26 @@ TEST(PngSamples, PixelsBecomeRedGreenBlueAlphaAtEveryCount) {
   }
 }
 
+TEST(PngSamples, TransparentPixelsTakeTheKeyColourWhenThereIsOne) {
+  // Transparent black, transparent white, barely visible red, opaque blue, then the same again
+  // so that the vector loops (and not only their tails) see each case.
+  const std::vector<std::uint32_t> base = {0x00000000, 0x00FFFFFF, 0x01FF0000, 0xFF0000FF};
+  std::vector<std::uint32_t> pixels;
+  for (int i = 0; i < 12; ++i) pixels.insert(pixels.end(), base.begin(), base.end());
+  const auto run = [&](std::uint32_t key) {
+    Row out(3 * pixels.size());
+    ToRgbSamples(pixels.data(), pixels.size(), key, out.data());
+    return out;
+  };
+  const Row keyed = run(0x123456);
+  const Row plain = run(0);
+  const Row keyedBase = {0x12, 0x34, 0x56, 0x12, 0x34, 0x56, 0xFF, 0, 0, 0, 0, 0xFF};
+  const Row plainBase = {0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF};
+  for (std::size_t i = 0; i < pixels.size(); i += 4) {
+    EXPECT_EQ(Row(keyed.begin() + 3 * i, keyed.begin() + 3 * i + 12), keyedBase) << i;
+    EXPECT_EQ(Row(plain.begin() + 3 * i, plain.begin() + 3 * i + 12), plainBase) << i;
+  }
+}
+
 }  // namespace
 }  // namespace morvane
