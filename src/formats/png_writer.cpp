@@ -69,54 +69,53 @@ std::size_t PngRowBytes(const EncodeContext& c) {
   return (static_cast<std::size_t>(c.image->Width()) * BitsPerPixel(c.depth) + 7) / 8;
 }
 
-// One row of the picture in PNG's sample order.
-void FillRow(const EncodeContext& c, int y, std::uint8_t* out) {
-  const Pixel* pixels = c.image->Row(y);
-  const int width = c.image->Width();
-  // Only the palette depths have indices; offsetting the empty vector's null data is undefined.
-  const std::uint8_t* indices =
-      c.indexed.indices.empty() ? nullptr
-                                : c.indexed.indices.data() + static_cast<std::size_t>(y) * width;
+// Palette indices, two to a byte at depth 4. Index 0 is the transparent one.
+void FillIndices(const Pixel* pixels, const std::uint8_t* indices, int width, int depth,
+                 std::uint8_t* out) {
   for (int x = 0; x < width; ++x) {
-    const Pixel v = pixels[x];
-    switch (c.depth) {
-      case 4: {
-        const std::uint8_t index = IsTransparent(v) ? 0 : indices[x] & 0x0F;
-        out[x / 2] = static_cast<std::uint8_t>(x % 2 == 0 ? index << 4 : out[x / 2] | index);
-        break;
-      }
-      case 8:
-        out[x] = IsTransparent(v) ? 0 : indices[x];
-        break;
-      case 24: {
-        const Pixel rgb = IsTransparent(v) && c.keyColor != 0 ? c.keyColor : v;
-        out[3 * x] = static_cast<std::uint8_t>(RedOf(rgb));
-        out[3 * x + 1] = static_cast<std::uint8_t>(GreenOf(rgb));
-        out[3 * x + 2] = static_cast<std::uint8_t>(BlueOf(rgb));
-        break;
-      }
-      default:
-        out[4 * x] = static_cast<std::uint8_t>(RedOf(v));
-        out[4 * x + 1] = static_cast<std::uint8_t>(GreenOf(v));
-        out[4 * x + 2] = static_cast<std::uint8_t>(BlueOf(v));
-        out[4 * x + 3] = static_cast<std::uint8_t>(AlphaOf(v));
-        break;
+    const std::uint8_t index = IsTransparent(pixels[x]) ? 0 : indices[x];
+    if (depth == 8) {
+      out[x] = index;
+    } else {
+      const std::uint8_t nibble = index & 0x0F;
+      out[x / 2] = static_cast<std::uint8_t>(x % 2 == 0 ? nibble << 4 : out[x / 2] | nibble);
     }
   }
 }
 
-// The filtered scanlines, the input of the compressor.
-std::vector<std::uint8_t> FilteredRows(const EncodeContext& c) {
+// One row of the picture in PNG's sample order.
+void FillRow(const EncodeContext& c, int y, std::uint8_t* out) {
+  const Pixel* pixels = c.image->Row(y);
+  const int width = c.image->Width();
+  if (c.depth == 32) {
+    ToRgbaSamples(pixels, static_cast<std::size_t>(width), out);
+  } else if (c.depth == 24) {
+    ToRgbSamples(pixels, static_cast<std::size_t>(width), c.keyColor, out);
+  } else {
+    FillIndices(pixels, c.indexed.indices.data() + static_cast<std::size_t>(y) * width, width,
+                c.depth, out);
+  }
+}
+
+// Bytes left uninitialised until written: clearing them first would cost as much as filling them.
+struct ByteBuffer {
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::size_t size = 0;
+  std::span<const std::uint8_t> View() const { return {bytes.get(), size}; }
+};
+
+// The filtered scanlines, the input of the compressor: each row is written straight into the
+// filter's buffer and filtered straight into its place in the result.
+ByteBuffer FilteredRows(const EncodeContext& c) {
   const std::size_t rowBytes = PngRowBytes(c);
   // Palette rows compress best unfiltered; true-colour rows choose a filter each.
   const bool adaptive = c.depth > 8;
   PngRowFilter filter(rowBytes, adaptive ? BitsPerPixel(c.depth) / 8 : 1, adaptive);
-  std::vector<std::uint8_t> row(rowBytes, 0);
-  std::vector<std::uint8_t> filtered;
-  filtered.reserve((rowBytes + 1) * static_cast<std::size_t>(c.image->Height()));
+  const std::size_t size = (rowBytes + 1) * static_cast<std::size_t>(c.image->Height());
+  ByteBuffer filtered{std::make_unique_for_overwrite<std::uint8_t[]>(size), size};
   for (int y = 0; y < c.image->Height(); ++y) {
-    FillRow(c, y, row.data());
-    filter.Add(row, filtered);
+    FillRow(c, y, filter.NextRow());
+    filter.Filter(filtered.bytes.get() + (rowBytes + 1) * static_cast<std::size_t>(y));
   }
   return filtered;
 }
@@ -132,21 +131,15 @@ libdeflate_compressor* Compressor() {
 }
 
 // The zlib stream of the filtered rows; empty when memory runs out.
-struct ZlibStream {
-  std::unique_ptr<std::uint8_t[]> bytes;
-  std::size_t size = 0;
-  std::span<const std::uint8_t> View() const { return {bytes.get(), size}; }
-};
-
-ZlibStream Compress(const std::vector<std::uint8_t>& filtered) {
+ByteBuffer Compress(const ByteBuffer& filtered) {
   libdeflate_compressor* compressor = Compressor();
   if (compressor == nullptr) return {};
-  const std::size_t bound = libdeflate_zlib_compress_bound(compressor, filtered.size());
+  const std::size_t bound = libdeflate_zlib_compress_bound(compressor, filtered.size);
   // Left uninitialised: the bound is far above what an icon needs, and pages never written
   // are never faulted in.
-  ZlibStream z{std::make_unique_for_overwrite<std::uint8_t[]>(bound), 0};
-  z.size =
-      libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), z.bytes.get(), bound);
+  ByteBuffer z{std::make_unique_for_overwrite<std::uint8_t[]>(bound), 0};
+  z.size = libdeflate_zlib_compress(compressor, filtered.bytes.get(), filtered.size, z.bytes.get(),
+                                    bound);
   return z;
 }
 
@@ -230,7 +223,7 @@ Result<std::vector<std::uint8_t>> RunEncoder(const CDib& image, int requestedDep
     if (c.image == nullptr) return noMemory;
     c.depth = EffectiveDepth(requestedDepth);
     if (Status st = PrepareEncoding(c); !st.ok()) return st;
-    const ZlibStream z = Compress(FilteredRows(c));
+    const ByteBuffer z = Compress(FilteredRows(c));
     if (z.size == 0) return noMemory;
     return Frame(c, z.View());
   } catch (const std::bad_alloc&) {
