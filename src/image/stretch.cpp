@@ -241,6 +241,18 @@ double ColourGain(double t) {
 // red, alpha on little-endian machines). Weighting and adding them as one vector does exactly
 // the per-channel arithmetic, each lane on its own, in fewer instructions.
 using Channels = double __attribute__((vector_size(4 * sizeof(double))));
+// Vectors of them are kept in this wrapper, whose alignment the allocator honours (it would
+// drop the vector type's own).
+struct alignas(sizeof(Channels)) StoredChannels {
+  Channels v;
+};
+using ChannelsVector = std::vector<StoredChannels>;
+Channels* Data(ChannelsVector& v) {
+  return &v.data()->v;
+}
+const Channels* Data(const ChannelsVector& v) {
+  return &v.data()->v;
+}
 using ChannelInts = std::int32_t __attribute__((vector_size(4 * sizeof(std::int32_t))));
 using ChannelBytes = std::uint8_t __attribute__((vector_size(16)));
 constexpr int kAlphaLane = std::endian::native == std::endian::little ? 3 : 0;
@@ -255,7 +267,7 @@ constexpr Pixel Visible(Pixel v) {
 // black), and 1 where a pixel is transparent.
 struct UnpackedLine {
   std::vector<Pixel> visible;
-  std::vector<Channels> channels;
+  ChannelsVector channels;
   std::vector<double> clear;
 
   void Resize(int n) {
@@ -280,7 +292,7 @@ MORVANE_LANE_CLONES int Unpack(const Pixel* in, int n, UnpackedLine& line) {
     line.visible[static_cast<std::size_t>(x)] = clear ? 0 : in[x];
   }
   const auto* from = reinterpret_cast<const std::uint8_t*>(line.visible.data());
-  auto* to = reinterpret_cast<double*>(line.channels.data());
+  auto* to = reinterpret_cast<double*>(Data(line.channels));
   const std::size_t count = static_cast<std::size_t>(n) * sizeof(Pixel);
   for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
   return transparent;
@@ -354,7 +366,7 @@ MORVANE_TAP_LOOPS void FilterRow(const Pixel* source, int width, const Contribut
     std::fill_n(out, table.Size(), Pixel{0});
     return;
   }
-  const Channels* p = line.channels.data();
+  const Channels* p = Data(line.channels);
   Channels sums;
   for (std::size_t k = 0; k < table.Size(); ++k) {
     const Contribution& c = table[k];
@@ -587,6 +599,93 @@ void FilterColumns(const Pixel* middle, int columns, int rows, const Contributio
   }
 }
 
+// Working memory of the direct vertical pass: the intermediate rows a window reads, unpacked
+// once each (windows move down the image, so a ring of the widest window's rows holds them),
+// and per column the sums, t and gains of the destination row being computed.
+struct DownScratch {
+  std::vector<UnpackedLine> ring;
+  std::vector<int> ringRow, ringTransparent;
+  ChannelsVector sums, gains;
+  std::vector<double> t;
+
+  void Resize(int slots, int columns) {
+    const auto n = static_cast<std::size_t>(columns);
+    ring.resize(static_cast<std::size_t>(slots));
+    for (UnpackedLine& line : ring) line.Resize(columns);
+    ringRow.assign(static_cast<std::size_t>(slots), -1);
+    ringTransparent.resize(static_cast<std::size_t>(slots));
+    sums.resize(n);
+    gains.resize(n);
+    t.resize(n);
+  }
+  std::size_t HeldBytes() const {
+    std::size_t bytes = (sums.capacity() + gains.capacity()) * sizeof(Channels);
+    for (const UnpackedLine& line : ring) bytes += line.HeldBytes();
+    return bytes + t.capacity() * sizeof(double);
+  }
+};
+
+// Above this, the ring of the direct vertical pass would outgrow what the planes need.
+constexpr double kMaxDirectBytes = double{64 << 20};
+
+// t[x] += w * clear[x] over a row: the weight of each column's transparent pixel, if any.
+MORVANE_LANE_CLONES void AddTransparentWeights(const double* clear, double w, int n, double* t) {
+  for (int x = 0; x < n; ++x) t[x] += w * clear[x];
+}
+
+// Vertical pass straight from the packed intermediate rows, for few taps per row: every column
+// is filtered as FilterRow filters a window, the columns of a row side by side so that memory is
+// read along rows. Where no row of a window has a transparent pixel, g is 1 in every column;
+// otherwise each column gets its own g from its own t (an opaque column's t is 0 and its g 1; a
+// transparent column's terms are all 0).
+MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const ContributionTable& table,
+                                  int firstRow, CDib& destination, int left, int top) {
+  Scratch<DownScratch, 0> scratch;
+  DownScratch& s = *scratch;
+  const int slots = table.Widest();
+  s.Resize(slots, columns);
+  Channels* sums = Data(s.sums);
+  Channels* gains = Data(s.gains);
+  std::vector<const UnpackedLine*> window(static_cast<std::size_t>(slots));
+  for (std::size_t k = 0; k < table.Size(); ++k) {
+    const Contribution& c = table[k];
+    const double* w = table.Weights(c);
+    const int n = c.right - c.left + 1;
+    bool anyTransparent = false;
+    for (int j = 0; j < n; ++j) {
+      const int row = c.left - firstRow + j;
+      const auto slot = static_cast<std::size_t>(row % slots);
+      if (s.ringRow[slot] != row) {
+        s.ringTransparent[slot] =
+            Unpack(middle + static_cast<std::size_t>(row) * columns, columns, s.ring[slot]);
+        s.ringRow[slot] = row;
+      }
+      anyTransparent = anyTransparent || s.ringTransparent[slot] > 0;
+      window[static_cast<std::size_t>(j)] = &s.ring[slot];
+    }
+    std::fill_n(sums, columns, Channels{});
+    if (!anyTransparent) {
+      for (int j = 0; j < n; ++j) {
+        const Channels* p = Data(window[static_cast<std::size_t>(j)]->channels);
+        for (int x = 0; x < columns; ++x) sums[x] += w[j] * p[x];
+      }
+    } else {
+      double* t = s.t.data();
+      std::fill_n(t, columns, 0.0);
+      for (int j = 0; j < n; ++j) {
+        AddTransparentWeights(window[static_cast<std::size_t>(j)]->clear.data(), w[j], columns, t);
+      }
+      for (int x = 0; x < columns; ++x) SetGains(ColourGain(t[x]), gains[x]);
+      for (int j = 0; j < n; ++j) {
+        const Channels* p = Data(window[static_cast<std::size_t>(j)]->channels);
+        for (int x = 0; x < columns; ++x) sums[x] += (gains[x] * w[j]) * p[x];
+      }
+    }
+    Pixel* out = destination.Row(top + static_cast<int>(k)) + left;
+    for (int x = 0; x < columns; ++x) out[x] = Pack(sums[x]);
+  }
+}
+
 // 64-bit rectangle, so that differences of extreme 32-bit coordinates cannot overflow.
 struct Span {
   std::int64_t left, top, right, bottom;
@@ -705,6 +804,12 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
       Pixel* out = destination.Row(static_cast<int>(v.top) + static_cast<int>(k)) + v.left;
       std::transform(in, in + columns, out, PassThrough);
     }
+    return;
+  }
+  const double ringBytes = static_cast<double>(down.Widest()) * columns * sizeof(Channels);
+  if (down.Taps() < kPlanesMinTaps * rows && ringBytes <= kMaxDirectBytes) {
+    FilterDown(buffer.get(), columns, down, firstRow, destination, static_cast<int>(v.left),
+               static_cast<int>(v.top));
     return;
   }
   FilterColumns(buffer.get(), columns, rows, down, firstRow, colour, destination,
