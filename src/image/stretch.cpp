@@ -237,6 +237,16 @@ double ColourGain(double t) {
   return t < 1.0 ? 1.0 / (1.0 - t) : t;
 }
 
+// A rectangle of pixels read by the passes: rows of `width` pixels, `stride` apart.
+struct PixelView {
+  const Pixel* pixels = nullptr;
+  std::size_t stride = 0;
+  int width = 0;
+  int height = 0;
+
+  const Pixel* Row(int y) const { return pixels + static_cast<std::size_t>(y) * stride; }
+};
+
 // The four channels of a pixel as doubles, in the order of its bytes in memory (blue, green,
 // red, alpha on little-endian machines). Weighting and adding them as one vector does exactly
 // the per-channel arithmetic, each lane on its own, in fewer instructions.
@@ -319,35 +329,6 @@ MORVANE_LANE_CLONES int Unpack(const Pixel* in, int n, UnpackedLine& line) {
   gains[kAlphaLane] = 1.0;
 }
 
-// Sums of one destination pixel from n unpacked source pixels p with weights w, none of them
-// transparent: g is 1, and 1 * w is w.
-[[gnu::always_inline]] inline void SumOpaque(const Channels* p, const double* w, int n,
-                                             Channels& sums) {
-  sums = Channels{};
-  for (int j = 0; j < n; ++j) sums += w[j] * p[j];
-}
-
-// The same, with any number of transparent pixels (clear[j] is 1 for those): colour sums cover
-// only pixels with alpha, scaled by g so the visible neighbours fill in for the transparent
-// ones; alpha is the plain weighted mean. The plain sums are taken along with t, the summed
-// weight of the transparent pixels, and are exact whenever t is 0 (g is 1) or the alpha sum is
-// 0 (every visible pixel has weight 0, so every colour term is 0 whatever g is): all-opaque and
-// all-transparent windows cost one pass, mixed ones two.
-[[gnu::always_inline]] inline void SumAny(const Channels* p, const double* clear, const double* w,
-                                          int n, Channels& sums) {
-  sums = Channels{};
-  double t = 0.0;
-  for (int j = 0; j < n; ++j) {
-    sums += w[j] * p[j];
-    t += w[j] * clear[j];
-  }
-  if (t == 0.0 || sums[kAlphaLane] == 0.0) return;
-  Channels gains;
-  SetGains(ColourGain(t), gains);
-  sums = Channels{};
-  for (int j = 0; j < n; ++j) sums += (gains * w[j]) * p[j];
-}
-
 // A window of one pixel with weight 1 (unscaled lines) passes that pixel through: its sums are
 // its own channels, and a transparent pixel comes out transparent black.
 bool IsPassThrough(const Contribution& c, const double* w) {
@@ -357,27 +338,124 @@ Pixel PassThrough(Pixel v) {
   return Visible(v);
 }
 
-// Horizontal pass over one row of `width` pixels, for few taps per source pixel, where summing
-// the unpacked pixels directly costs less than setting up planes.
-MORVANE_TAP_LOOPS void FilterRow(const Pixel* source, int width, const ContributionTable& table,
-                                 UnpackedLine& line, Pixel* out) {
-  const int transparent = Unpack(source, width, line);
-  if (transparent == width) {  // every sum is 0
-    std::fill_n(out, table.Size(), Pixel{0});
-    return;
+// Source rows filtered together by the direct horizontal pass: they share every weight, and
+// summing them side by side shares the loop and the loads of the weights.
+constexpr int kRowsTogether = 4;
+
+// kRowsTogether source rows unpacked, and their transparency side by side: lane r of clear[x]
+// is 1 where pixel x of row r is transparent.
+struct UnpackedRows {
+  UnpackedLine rows[kRowsTogether];
+  ChannelsVector clear;
+
+  void Resize(int width) {
+    for (UnpackedLine& row : rows) row.Resize(width);
+    clear.resize(static_cast<std::size_t>(width));
   }
-  const Channels* p = Data(line.channels);
-  Channels sums;
+  std::size_t HeldBytes() const {
+    std::size_t bytes = clear.capacity() * sizeof(Channels);
+    for (const UnpackedLine& row : rows) bytes += row.HeldBytes();
+    return bytes;
+  }
+};
+
+// Unpacks rows[0..kRowsTogether) of `width` pixels; returns the number of transparent pixels.
+int UnpackRows(const Pixel* const* rows, int width, UnpackedRows& u) {
+  int transparent = 0;
+  for (int r = 0; r < kRowsTogether; ++r) transparent += Unpack(rows[r], width, u.rows[r]);
+  Channels* clear = Data(u.clear);
+  for (int x = 0; x < width; ++x) {
+    const auto i = static_cast<std::size_t>(x);
+    clear[x] =
+        Channels{u.rows[0].clear[i], u.rows[1].clear[i], u.rows[2].clear[i], u.rows[3].clear[i]};
+  }
+  return transparent;
+}
+
+// The last step of a window of row r: sums and t were taken with plain weights, which is exact
+// whenever t is 0 (g is 1) or the alpha sum is 0 (every visible pixel has weight 0, so every
+// colour term is 0 whatever g is). Only windows that mix transparent and visible pixels are
+// summed again: colour weights g * w so the visible neighbours fill in for the transparent
+// ones, alpha weights w.
+[[gnu::always_inline]] inline Pixel FinishWindow(Channels sums, double t, const Channels* p,
+                                                 const double* w, int n) {
+  if (t != 0.0 && sums[kAlphaLane] != 0.0) {
+    Channels gains;
+    SetGains(ColourGain(t), gains);
+    sums = Channels{};
+    for (int j = 0; j < n; ++j) sums += (gains * w[j]) * p[j];
+  }
+  return Pack(sums);
+}
+
+// Horizontal pass over kRowsTogether unpacked rows (out[r] for row r, the first `count` of them
+// kept), for few taps per source pixel, where summing the pixels directly costs less than
+// setting up planes.
+MORVANE_TAP_LOOPS void FilterRowGroup(const UnpackedRows& u, int count,
+                                      const ContributionTable& table, Pixel* const* out) {
+  static_assert(kRowsTogether == 4, "the sums below are written out for four rows");
+  const Channels* clear = Data(u.clear);
   for (std::size_t k = 0; k < table.Size(); ++k) {
     const Contribution& c = table[k];
     const double* w = table.Weights(c);
     const int n = c.right - c.left + 1;
-    if (transparent == 0) {
-      SumOpaque(p + c.left, w, n, sums);
-    } else {
-      SumAny(p + c.left, line.clear.data() + c.left, w, n, sums);
+    const Channels* p0 = Data(u.rows[0].channels) + c.left;
+    const Channels* p1 = Data(u.rows[1].channels) + c.left;
+    const Channels* p2 = Data(u.rows[2].channels) + c.left;
+    const Channels* p3 = Data(u.rows[3].channels) + c.left;
+    const Channels* cl = clear + c.left;
+    Channels s0 = {}, s1 = {}, s2 = {}, s3 = {}, t = {};
+    for (int j = 0; j < n; ++j) {
+      const double wj = w[j];
+      s0 += wj * p0[j];
+      s1 += wj * p1[j];
+      s2 += wj * p2[j];
+      s3 += wj * p3[j];
+      t += wj * cl[j];
     }
-    out[k] = Pack(sums);
+    out[0][k] = FinishWindow(s0, t[0], p0, w, n);
+    if (count > 1) out[1][k] = FinishWindow(s1, t[1], p1, w, n);
+    if (count > 2) out[2][k] = FinishWindow(s2, t[2], p2, w, n);
+    if (count > 3) out[3][k] = FinishWindow(s3, t[3], p3, w, n);
+  }
+}
+
+bool AllPassThrough(const ContributionTable& table) {
+  for (std::size_t k = 0; k < table.Size(); ++k) {
+    if (!IsPassThrough(table[k], table.Weights(table[k]))) return false;
+  }
+  return true;
+}
+
+// The direct horizontal pass of source rows first..first+count-1 into `out` (table.Size()
+// pixels a row), kRowsTogether rows at a time; a last, shorter group repeats its last row.
+void FilterRowsDirect(const PixelView& source, int first, int count, const ContributionTable& table,
+                      Pixel* out) {
+  const std::size_t columns = table.Size();
+  if (AllPassThrough(table)) {  // an unscaled copy
+    for (int y = 0; y < count; ++y) {
+      const Pixel* in = source.Row(first + y);
+      Pixel* row = out + static_cast<std::size_t>(y) * columns;
+      for (std::size_t k = 0; k < columns; ++k) row[k] = PassThrough(in[table[k].left]);
+    }
+    return;
+  }
+  Scratch<UnpackedRows, 0> scratch;
+  scratch->Resize(source.width);
+  for (int y0 = 0; y0 < count; y0 += kRowsTogether) {
+    const int rows = std::min(kRowsTogether, count - y0);
+    const Pixel* in[kRowsTogether];
+    Pixel* results[kRowsTogether];
+    for (int r = 0; r < kRowsTogether; ++r) {
+      const int y = y0 + std::min(r, rows - 1);
+      in[r] = source.Row(first + y);
+      results[r] = out + static_cast<std::size_t>(y) * columns;
+    }
+    if (UnpackRows(in, source.width, *scratch) == kRowsTogether * source.width) {
+      std::fill_n(results[0], static_cast<std::size_t>(rows) * columns, Pixel{0});
+    } else {
+      FilterRowGroup(*scratch, rows, table, results);
+    }
   }
 }
 
@@ -507,16 +585,6 @@ void FilterLanes(const Planes& p, const Contribution& c, const double* w, bool c
   }
 }
 
-// A rectangle of pixels read by the passes: rows of `width` pixels, `stride` apart.
-struct PixelView {
-  const Pixel* pixels = nullptr;
-  std::size_t stride = 0;
-  int width = 0;
-  int height = 0;
-
-  const Pixel* Row(int y) const { return pixels + static_cast<std::size_t>(y) * stride; }
-};
-
 bool HasColour(const PixelView& view) {
   for (int y = 0; y < view.height; ++y) {
     const Pixel* row = view.Row(y);
@@ -530,13 +598,6 @@ bool HasColour(const PixelView& view) {
 // Setting up the planes costs about as much as two taps per source pixel: below this many
 // taps per source pixel (small radii, strong shrinking) rows are filtered from the packed pixels.
 constexpr double kPlanesMinTaps = 2.0;
-
-bool AllPassThrough(const ContributionTable& table) {
-  for (std::size_t k = 0; k < table.Size(); ++k) {
-    if (!IsPassThrough(table[k], table.Weights(table[k]))) return false;
-  }
-  return true;
-}
 
 // Rows filtered together by the horizontal pass, as the lanes of one set of planes.
 constexpr int kRowsPerStrip = kChunk;
@@ -634,8 +695,8 @@ MORVANE_LANE_CLONES void AddTransparentWeights(const double* clear, double w, in
 }
 
 // Vertical pass straight from the packed intermediate rows, for few taps per row: every column
-// is filtered as FilterRow filters a window, the columns of a row side by side so that memory is
-// read along rows. Where no row of a window has a transparent pixel, g is 1 in every column;
+// is filtered as FilterRowGroup filters a window, the columns of a row side by side so that memory
+// is read along rows. Where no row of a window has a transparent pixel, g is 1 in every column;
 // otherwise each column gets its own g from its own t (an opaque column's t is 0 and its g 1; a
 // transparent column's terms are all 0).
 MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const ContributionTable& table,
@@ -787,16 +848,16 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
     return;
   }
   auto buffer = std::make_unique_for_overwrite<Pixel[]>(static_cast<std::size_t>(columns) * rows);
-  const bool colour = HasColour(source);
+  // Whether any pixel has colour matters only to the planes, and costs a look at every pixel.
+  std::optional<bool> colour;
+  auto hasColour = [&] {
+    if (!colour) colour = HasColour(source);
+    return *colour;
+  };
   if (across.Taps() < kPlanesMinTaps * source.width) {
-    Scratch<UnpackedLine, 0> line;
-    line->Resize(source.width);
-    for (int y = 0; y < rows; ++y) {
-      FilterRow(source.Row(firstRow + y), source.width, across, *line,
-                buffer.get() + static_cast<std::size_t>(y) * columns);
-    }
+    FilterRowsDirect(source, firstRow, rows, across, buffer.get());
   } else {
-    FilterRows(source, firstRow, rows, across, colour, buffer.get());
+    FilterRows(source, firstRow, rows, across, hasColour(), buffer.get());
   }
   if (down.Widest() == 1 && AllPassThrough(down)) {  // an unscaled copy
     for (std::size_t k = 0; k < down.Size(); ++k) {
@@ -812,7 +873,7 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
                static_cast<int>(v.top));
     return;
   }
-  FilterColumns(buffer.get(), columns, rows, down, firstRow, colour, destination,
+  FilterColumns(buffer.get(), columns, rows, down, firstRow, hasColour(), destination,
                 static_cast<int>(v.left), static_cast<int>(v.top));
 }
 
