@@ -689,9 +689,15 @@ struct DownScratch {
 // Above this, the ring of the direct vertical pass would outgrow what the planes need.
 constexpr double kMaxDirectBytes = double{64 << 20};
 
-// t[x] += w * clear[x] over a row: the weight of each column's transparent pixel, if any.
-MORVANE_LANE_CLONES void AddTransparentWeights(const double* clear, double w, int n, double* t) {
-  for (int x = 0; x < n; ++x) t[x] += w * clear[x];
+// t[x] += w * clear[x] over a row (the weight of each column's transparent pixel, if any), or
+// t[x] = w * clear[x] for the first row of a window.
+MORVANE_LANE_CLONES void AddTransparentWeights(const double* clear, double w, int n, bool first,
+                                               double* t) {
+  if (first) {
+    for (int x = 0; x < n; ++x) t[x] = w * clear[x];
+  } else {
+    for (int x = 0; x < n; ++x) t[x] += w * clear[x];
+  }
 }
 
 // Vertical pass straight from the packed intermediate rows, for few taps per row: every column
@@ -724,21 +730,27 @@ MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const Contri
       anyTransparent = anyTransparent || s.ringTransparent[slot] > 0;
       window[static_cast<std::size_t>(j)] = &s.ring[slot];
     }
-    std::fill_n(sums, columns, Channels{});
+    // Every term is +0 or positive, so starting each sum at its first term instead of at 0
+    // changes nothing and saves clearing the sums.
+    auto lineOf = [&](int j) { return Data(window[static_cast<std::size_t>(j)]->channels); };
     if (!anyTransparent) {
-      for (int j = 0; j < n; ++j) {
-        const Channels* p = Data(window[static_cast<std::size_t>(j)]->channels);
+      const Channels* p = lineOf(0);
+      for (int x = 0; x < columns; ++x) sums[x] = w[0] * p[x];
+      for (int j = 1; j < n; ++j) {
+        p = lineOf(j);
         for (int x = 0; x < columns; ++x) sums[x] += w[j] * p[x];
       }
     } else {
       double* t = s.t.data();
-      std::fill_n(t, columns, 0.0);
       for (int j = 0; j < n; ++j) {
-        AddTransparentWeights(window[static_cast<std::size_t>(j)]->clear.data(), w[j], columns, t);
+        const double* clear = window[static_cast<std::size_t>(j)]->clear.data();
+        AddTransparentWeights(clear, w[j], columns, j == 0, t);
       }
-      for (int x = 0; x < columns; ++x) SetGains(ColourGain(t[x]), gains[x]);
-      for (int j = 0; j < n; ++j) {
-        const Channels* p = Data(window[static_cast<std::size_t>(j)]->channels);
+      for (int x = 0; x < columns; ++x) SetGains(t[x] == 0.0 ? 1.0 : ColourGain(t[x]), gains[x]);
+      const Channels* p = lineOf(0);
+      for (int x = 0; x < columns; ++x) sums[x] = (gains[x] * w[0]) * p[x];
+      for (int j = 1; j < n; ++j) {
+        p = lineOf(j);
         for (int x = 0; x < columns; ++x) sums[x] += (gains[x] * w[j]) * p[x];
       }
     }
