@@ -308,12 +308,8 @@ MORVANE_LANE_CLONES int Unpack(const Pixel* in, int n, UnpackedLine& line) {
   return transparent;
 }
 
-// ToChannel on every lane.
-[[gnu::always_inline]] inline Pixel Pack(const Channels& sums) {
-  const Channels zero = {}, top = zero + 255.0;
-  Channels v = sums + 0.5;
-  v = v > zero ? v : zero;  // NaN lands here too
-  v = v < top ? v : top;
+// The integer parts of the lanes as the bytes of a pixel.
+[[gnu::always_inline]] inline Pixel Truncate(const Channels& v) {
   const ChannelInts ints = __builtin_convertvector(v, ChannelInts);
   const ChannelBytes low =
       __builtin_shuffle(reinterpret_cast<ChannelBytes>(ints),
@@ -321,6 +317,21 @@ MORVANE_LANE_CLONES int Unpack(const Pixel* in, int n, UnpackedLine& line) {
   Pixel p;
   std::memcpy(&p, &low, sizeof p);
   return p;
+}
+
+// ToChannel on every lane.
+[[gnu::always_inline]] inline Pixel Pack(const Channels& sums) {
+  const Channels zero = {}, top = zero + 255.0;
+  Channels v = sums + 0.5;
+  v = v > zero ? v : zero;  // NaN lands here too
+  v = v < top ? v : top;
+  return Truncate(v);
+}
+
+// ToChannel on every lane of sums taken with plain weights (g is 1): weighted means of bytes,
+// whose weights add up to 1 within far less than 0.5 / 255, so the clamps never act.
+[[gnu::always_inline]] inline Pixel PackMeans(const Channels& sums) {
+  return Truncate(sums + 0.5);
 }
 
 // g on the colour lanes, 1 on the alpha lane: times w, the weights of a visible pixel.
@@ -359,16 +370,21 @@ struct UnpackedRows {
   }
 };
 
+// u.clear from the rows' own flags.
+MORVANE_LANE_CLONES void InterleaveClear(UnpackedRows& u, int width) {
+  Channels* clear = Data(u.clear);
+  const double* c0 = u.rows[0].clear.data();
+  const double* c1 = u.rows[1].clear.data();
+  const double* c2 = u.rows[2].clear.data();
+  const double* c3 = u.rows[3].clear.data();
+  for (int x = 0; x < width; ++x) clear[x] = Channels{c0[x], c1[x], c2[x], c3[x]};
+}
+
 // Unpacks rows[0..kRowsTogether) of `width` pixels; returns the number of transparent pixels.
 int UnpackRows(const Pixel* const* rows, int width, UnpackedRows& u) {
   int transparent = 0;
   for (int r = 0; r < kRowsTogether; ++r) transparent += Unpack(rows[r], width, u.rows[r]);
-  Channels* clear = Data(u.clear);
-  for (int x = 0; x < width; ++x) {
-    const auto i = static_cast<std::size_t>(x);
-    clear[x] =
-        Channels{u.rows[0].clear[i], u.rows[1].clear[i], u.rows[2].clear[i], u.rows[3].clear[i]};
-  }
+  InterleaveClear(u, width);
   return transparent;
 }
 
@@ -379,12 +395,11 @@ int UnpackRows(const Pixel* const* rows, int width, UnpackedRows& u) {
 // ones, alpha weights w.
 [[gnu::always_inline]] inline Pixel FinishWindow(Channels sums, double t, const Channels* p,
                                                  const double* w, int n) {
-  if (t != 0.0 && sums[kAlphaLane] != 0.0) {
-    Channels gains;
-    SetGains(ColourGain(t), gains);
-    sums = Channels{};
-    for (int j = 0; j < n; ++j) sums += (gains * w[j]) * p[j];
-  }
+  if (t == 0.0 || sums[kAlphaLane] == 0.0) return PackMeans(sums);
+  Channels gains;
+  SetGains(ColourGain(t), gains);
+  sums = Channels{};
+  for (int j = 0; j < n; ++j) sums += (gains * w[j]) * p[j];
   return Pack(sums);
 }
 
@@ -433,10 +448,20 @@ void FilterRowsDirect(const PixelView& source, int first, int count, const Contr
                       Pixel* out) {
   const std::size_t columns = table.Size();
   if (AllPassThrough(table)) {  // an unscaled copy
+    // Unscaled, the entries read consecutive pixels; a narrow kernel enlarging repeats them.
+    const int from = table[0].left;
+    bool consecutive = true;
+    for (std::size_t k = 0; k < columns; ++k) {
+      consecutive = consecutive && table[k].left == from + static_cast<int>(k);
+    }
     for (int y = 0; y < count; ++y) {
       const Pixel* in = source.Row(first + y);
       Pixel* row = out + static_cast<std::size_t>(y) * columns;
-      for (std::size_t k = 0; k < columns; ++k) row[k] = PassThrough(in[table[k].left]);
+      if (consecutive) {
+        std::transform(in + from, in + from + columns, row, PassThrough);
+      } else {
+        for (std::size_t k = 0; k < columns; ++k) row[k] = PassThrough(in[table[k].left]);
+      }
     }
     return;
   }
@@ -755,7 +780,11 @@ MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const Contri
       }
     }
     Pixel* out = destination.Row(top + static_cast<int>(k)) + left;
-    for (int x = 0; x < columns; ++x) out[x] = Pack(sums[x]);
+    if (!anyTransparent) {
+      for (int x = 0; x < columns; ++x) out[x] = PackMeans(sums[x]);
+    } else {
+      for (int x = 0; x < columns; ++x) out[x] = Pack(sums[x]);
+    }
   }
 }
 
