@@ -403,11 +403,11 @@ int UnpackRows(const Pixel* const* rows, int width, UnpackedRows& u) {
   return Pack(sums);
 }
 
-// Horizontal pass over kRowsTogether unpacked rows (out[r] for row r, the first `count` of them
-// kept), for few taps per source pixel, where summing the pixels directly costs less than
+// Horizontal pass over kRowsTogether unpacked rows (out[r] for row r), for few taps per source
+// pixel, where summing the pixels directly costs less than
 // setting up planes.
-MORVANE_TAP_LOOPS void FilterRowGroup(const UnpackedRows& u, int count,
-                                      const ContributionTable& table, Pixel* const* out) {
+MORVANE_TAP_LOOPS void FilterRowGroup(const UnpackedRows& u, const ContributionTable& table,
+                                      Pixel* const* out) {
   static_assert(kRowsTogether == 4, "the sums below are written out for four rows");
   const Channels* clear = Data(u.clear);
   for (std::size_t k = 0; k < table.Size(); ++k) {
@@ -428,10 +428,17 @@ MORVANE_TAP_LOOPS void FilterRowGroup(const UnpackedRows& u, int count,
       s3 += wj * p3[j];
       t += wj * cl[j];
     }
-    out[0][k] = FinishWindow(s0, t[0], p0, w, n);
-    if (count > 1) out[1][k] = FinishWindow(s1, t[1], p1, w, n);
-    if (count > 2) out[2][k] = FinishWindow(s2, t[2], p2, w, n);
-    if (count > 3) out[3][k] = FinishWindow(s3, t[3], p3, w, n);
+    if (t[0] + t[1] + t[2] + t[3] == 0.0) {  // no transparent pixel in the four windows
+      out[0][k] = PackMeans(s0);
+      out[1][k] = PackMeans(s1);
+      out[2][k] = PackMeans(s2);
+      out[3][k] = PackMeans(s3);
+    } else {
+      out[0][k] = FinishWindow(s0, t[0], p0, w, n);
+      out[1][k] = FinishWindow(s1, t[1], p1, w, n);
+      out[2][k] = FinishWindow(s2, t[2], p2, w, n);
+      out[3][k] = FinishWindow(s3, t[3], p3, w, n);
+    }
   }
 }
 
@@ -443,7 +450,8 @@ bool AllPassThrough(const ContributionTable& table) {
 }
 
 // The direct horizontal pass of source rows first..first+count-1 into `out` (table.Size()
-// pixels a row), kRowsTogether rows at a time; a last, shorter group repeats its last row.
+// pixels a row), kRowsTogether rows at a time; a last, shorter group repeats its last row (and
+// writes the same results over it again).
 void FilterRowsDirect(const PixelView& source, int first, int count, const ContributionTable& table,
                       Pixel* out) {
   const std::size_t columns = table.Size();
@@ -479,7 +487,7 @@ void FilterRowsDirect(const PixelView& source, int first, int count, const Contr
     if (UnpackRows(in, source.width, *scratch) == kRowsTogether * source.width) {
       std::fill_n(results[0], static_cast<std::size_t>(rows) * columns, Pixel{0});
     } else {
-      FilterRowGroup(*scratch, rows, table, results);
+      FilterRowGroup(*scratch, table, results);
     }
   }
 }
