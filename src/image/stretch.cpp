@@ -695,11 +695,11 @@ void FilterColumns(const Pixel* middle, int columns, int rows, const Contributio
 
 // Working memory of the direct vertical pass: the intermediate rows a window reads, unpacked
 // once each (windows move down the image, so a ring of the widest window's rows holds them),
-// and per column the sums, t and gains of the destination row being computed.
+// and per column the sums and t of the destination row being computed.
 struct DownScratch {
   std::vector<UnpackedLine> ring;
   std::vector<int> ringRow, ringTransparent;
-  ChannelsVector sums, gains;
+  ChannelsVector sums;
   std::vector<double> t;
 
   void Resize(int slots, int columns) {
@@ -709,11 +709,10 @@ struct DownScratch {
     ringRow.assign(static_cast<std::size_t>(slots), -1);
     ringTransparent.resize(static_cast<std::size_t>(slots));
     sums.resize(n);
-    gains.resize(n);
     t.resize(n);
   }
   std::size_t HeldBytes() const {
-    std::size_t bytes = (sums.capacity() + gains.capacity()) * sizeof(Channels);
+    std::size_t bytes = sums.capacity() * sizeof(Channels);
     for (const UnpackedLine& line : ring) bytes += line.HeldBytes();
     return bytes + t.capacity() * sizeof(double);
   }
@@ -734,10 +733,10 @@ MORVANE_LANE_CLONES void AddTransparentWeights(const double* clear, double w, in
 }
 
 // Vertical pass straight from the packed intermediate rows, for few taps per row: every column
-// is filtered as FilterRowGroup filters a window, the columns of a row side by side so that memory
-// is read along rows. Where no row of a window has a transparent pixel, g is 1 in every column;
-// otherwise each column gets its own g from its own t (an opaque column's t is 0 and its g 1; a
-// transparent column's terms are all 0).
+// is filtered as FilterRowGroup filters a window, the columns of a row side by side so that
+// memory is read along rows. The plain sums of a column are exact where its t is 0 or its alpha
+// sum is 0; the columns that mix transparent and visible pixels are summed again with their own
+// g.
 MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const ContributionTable& table,
                                   int firstRow, CDib& destination, int left, int top) {
   Scratch<DownScratch, 0> scratch;
@@ -745,7 +744,6 @@ MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const Contri
   const int slots = table.Widest();
   s.Resize(slots, columns);
   Channels* sums = Data(s.sums);
-  Channels* gains = Data(s.gains);
   std::vector<const UnpackedLine*> window(static_cast<std::size_t>(slots));
   for (std::size_t k = 0; k < table.Size(); ++k) {
     const Contribution& c = table[k];
@@ -766,32 +764,33 @@ MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const Contri
     // Every term is +0 or positive, so starting each sum at its first term instead of at 0
     // changes nothing and saves clearing the sums.
     auto lineOf = [&](int j) { return Data(window[static_cast<std::size_t>(j)]->channels); };
-    if (!anyTransparent) {
-      const Channels* p = lineOf(0);
-      for (int x = 0; x < columns; ++x) sums[x] = w[0] * p[x];
-      for (int j = 1; j < n; ++j) {
-        p = lineOf(j);
-        for (int x = 0; x < columns; ++x) sums[x] += w[j] * p[x];
-      }
-    } else {
-      double* t = s.t.data();
-      for (int j = 0; j < n; ++j) {
-        const double* clear = window[static_cast<std::size_t>(j)]->clear.data();
-        AddTransparentWeights(clear, w[j], columns, j == 0, t);
-      }
-      for (int x = 0; x < columns; ++x) SetGains(t[x] == 0.0 ? 1.0 : ColourGain(t[x]), gains[x]);
-      const Channels* p = lineOf(0);
-      for (int x = 0; x < columns; ++x) sums[x] = (gains[x] * w[0]) * p[x];
-      for (int j = 1; j < n; ++j) {
-        p = lineOf(j);
-        for (int x = 0; x < columns; ++x) sums[x] += (gains[x] * w[j]) * p[x];
-      }
+    const Channels* p = lineOf(0);
+    for (int x = 0; x < columns; ++x) sums[x] = w[0] * p[x];
+    for (int j = 1; j < n; ++j) {
+      p = lineOf(j);
+      for (int x = 0; x < columns; ++x) sums[x] += w[j] * p[x];
     }
     Pixel* out = destination.Row(top + static_cast<int>(k)) + left;
     if (!anyTransparent) {
       for (int x = 0; x < columns; ++x) out[x] = PackMeans(sums[x]);
-    } else {
-      for (int x = 0; x < columns; ++x) out[x] = Pack(sums[x]);
+      continue;
+    }
+    double* t = s.t.data();
+    for (int j = 0; j < n; ++j) {
+      const double* clear = window[static_cast<std::size_t>(j)]->clear.data();
+      AddTransparentWeights(clear, w[j], columns, j == 0, t);
+    }
+    // As in FinishWindow, only columns mixing transparent and visible pixels are summed again.
+    for (int x = 0; x < columns; ++x) {
+      if (t[x] == 0.0 || sums[x][kAlphaLane] == 0.0) {
+        out[x] = PackMeans(sums[x]);
+        continue;
+      }
+      Channels gains;
+      SetGains(ColourGain(t[x]), gains);
+      Channels gained = (gains * w[0]) * lineOf(0)[x];
+      for (int j = 1; j < n; ++j) gained += (gains * w[j]) * lineOf(j)[x];
+      out[x] = Pack(gained);
     }
   }
 }
