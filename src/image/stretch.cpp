@@ -263,7 +263,24 @@ Channels* Data(ChannelsVector& v) {
 const Channels* Data(const ChannelsVector& v) {
   return &v.data()->v;
 }
+// Unpacked pixels are kept as 32-bit integers, half the memory of doubles, and turned into
+// doubles (exactly) as they are read, which costs one instruction where vectors are wide.
 using ChannelInts = std::int32_t __attribute__((vector_size(4 * sizeof(std::int32_t))));
+struct alignas(sizeof(ChannelInts)) StoredInts {
+  ChannelInts v;
+};
+using IntsVector = std::vector<StoredInts>;
+const ChannelInts* Data(const IntsVector& v) {
+  return &v.data()->v;
+}
+// (Internal and always inlined: no calling convention is involved, whatever the compiler warns
+// about returning a 32-byte vector from code built without AVX.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+[[gnu::always_inline]] inline Channels ToDoubles(const ChannelInts& v) {
+  return Channels{double(v[0]), double(v[1]), double(v[2]), double(v[3])};
+}
 using ChannelBytes = std::uint8_t __attribute__((vector_size(16)));
 constexpr int kAlphaLane = std::endian::native == std::endian::little ? 3 : 0;
 
@@ -277,7 +294,7 @@ constexpr Pixel Visible(Pixel v) {
 // black), and 1 where a pixel is transparent.
 struct UnpackedLine {
   std::vector<Pixel> visible;
-  ChannelsVector channels;
+  IntsVector channels;
   std::vector<double> clear;
 
   void Resize(int n) {
@@ -286,7 +303,7 @@ struct UnpackedLine {
     clear.resize(static_cast<std::size_t>(n));
   }
   std::size_t HeldBytes() const {
-    return visible.capacity() * sizeof(Pixel) + channels.capacity() * sizeof(Channels) +
+    return visible.capacity() * sizeof(Pixel) + channels.capacity() * sizeof(ChannelInts) +
            clear.capacity() * sizeof(double);
   }
 };
@@ -302,7 +319,7 @@ MORVANE_LANE_CLONES int Unpack(const Pixel* in, int n, UnpackedLine& line) {
     line.visible[static_cast<std::size_t>(x)] = clear ? 0 : in[x];
   }
   const auto* from = reinterpret_cast<const std::uint8_t*>(line.visible.data());
-  auto* to = reinterpret_cast<double*>(Data(line.channels));
+  auto* to = reinterpret_cast<std::int32_t*>(line.channels.data());
   const std::size_t count = static_cast<std::size_t>(n) * sizeof(Pixel);
   for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
   return transparent;
@@ -393,13 +410,13 @@ int UnpackRows(const Pixel* const* rows, int width, UnpackedRows& u) {
 // colour term is 0 whatever g is). Only windows that mix transparent and visible pixels are
 // summed again: colour weights g * w so the visible neighbours fill in for the transparent
 // ones, alpha weights w.
-[[gnu::always_inline]] inline Pixel FinishWindow(Channels sums, double t, const Channels* p,
+[[gnu::always_inline]] inline Pixel FinishWindow(Channels sums, double t, const ChannelInts* p,
                                                  const double* w, int n) {
   if (t == 0.0 || sums[kAlphaLane] == 0.0) return PackMeans(sums);
   Channels gains;
   SetGains(ColourGain(t), gains);
   sums = Channels{};
-  for (int j = 0; j < n; ++j) sums += (gains * w[j]) * p[j];
+  for (int j = 0; j < n; ++j) sums += (gains * w[j]) * ToDoubles(p[j]);
   return Pack(sums);
 }
 
@@ -414,18 +431,18 @@ MORVANE_TAP_LOOPS void FilterRowGroup(const UnpackedRows& u, const ContributionT
     const Contribution& c = table[k];
     const double* w = table.Weights(c);
     const int n = c.right - c.left + 1;
-    const Channels* p0 = Data(u.rows[0].channels) + c.left;
-    const Channels* p1 = Data(u.rows[1].channels) + c.left;
-    const Channels* p2 = Data(u.rows[2].channels) + c.left;
-    const Channels* p3 = Data(u.rows[3].channels) + c.left;
+    const ChannelInts* p0 = Data(u.rows[0].channels) + c.left;
+    const ChannelInts* p1 = Data(u.rows[1].channels) + c.left;
+    const ChannelInts* p2 = Data(u.rows[2].channels) + c.left;
+    const ChannelInts* p3 = Data(u.rows[3].channels) + c.left;
     const Channels* cl = clear + c.left;
     Channels s0 = {}, s1 = {}, s2 = {}, s3 = {}, t = {};
     for (int j = 0; j < n; ++j) {
       const double wj = w[j];
-      s0 += wj * p0[j];
-      s1 += wj * p1[j];
-      s2 += wj * p2[j];
-      s3 += wj * p3[j];
+      s0 += wj * ToDoubles(p0[j]);
+      s1 += wj * ToDoubles(p1[j]);
+      s2 += wj * ToDoubles(p2[j]);
+      s3 += wj * ToDoubles(p3[j]);
       t += wj * cl[j];
     }
     if (t[0] + t[1] + t[2] + t[3] == 0.0) {  // no transparent pixel in the four windows
@@ -764,11 +781,11 @@ MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const Contri
     // Every term is +0 or positive, so starting each sum at its first term instead of at 0
     // changes nothing and saves clearing the sums.
     auto lineOf = [&](int j) { return Data(window[static_cast<std::size_t>(j)]->channels); };
-    const Channels* p = lineOf(0);
-    for (int x = 0; x < columns; ++x) sums[x] = w[0] * p[x];
+    const ChannelInts* p = lineOf(0);
+    for (int x = 0; x < columns; ++x) sums[x] = w[0] * ToDoubles(p[x]);
     for (int j = 1; j < n; ++j) {
       p = lineOf(j);
-      for (int x = 0; x < columns; ++x) sums[x] += w[j] * p[x];
+      for (int x = 0; x < columns; ++x) sums[x] += w[j] * ToDoubles(p[x]);
     }
     Pixel* out = destination.Row(top + static_cast<int>(k)) + left;
     if (!anyTransparent) {
@@ -788,8 +805,8 @@ MORVANE_TAP_LOOPS void FilterDown(const Pixel* middle, int columns, const Contri
       }
       Channels gains;
       SetGains(ColourGain(t[x]), gains);
-      Channels gained = (gains * w[0]) * lineOf(0)[x];
-      for (int j = 1; j < n; ++j) gained += (gains * w[j]) * lineOf(j)[x];
+      Channels gained = (gains * w[0]) * ToDoubles(lineOf(0)[x]);
+      for (int j = 1; j < n; ++j) gained += (gains * w[j]) * ToDoubles(lineOf(j)[x]);
       out[x] = Pack(gained);
     }
   }
