@@ -900,8 +900,13 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
   Scratch<ContributionTable, 1> downTable;
   ContributionTable& across = *acrossTable;
   ContributionTable& down = *downTable;
-  if (!across.Build(filter, d.Width(), source.width, v.left - d.left, v.right - d.left) ||
-      !down.Build(filter, d.Height(), source.height, v.top - d.top, v.bottom - d.top)) {
+  if (!across.Build(filter, d.Width(), source.width, v.left - d.left, v.right - d.left)) return;
+  // A square scaled to a square, visible alike both ways, has the same weights down as across.
+  const bool sameBothWays = d.Width() == d.Height() && source.width == source.height &&
+                            v.left - d.left == v.top - d.top && v.Width() == v.Height();
+  if (sameBothWays) {
+    down = across;
+  } else if (!down.Build(filter, d.Height(), source.height, v.top - d.top, v.bottom - d.top)) {
     return;
   }
   // The intermediate image holds the visible columns of only the source rows that the
