@@ -277,9 +277,10 @@ const ChannelInts* Data(const IntsVector& v) {
 }
 // (Internal and always inlined: no calling convention is involved, whatever the compiler warns
 // about returning a 32-byte vector from code built without AVX.)
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wpsabi"
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wunknown-warning-option"
 #endif
+#pragma GCC diagnostic ignored "-Wpsabi"
 [[gnu::always_inline]] inline Channels ToDoubles(const ChannelInts& v) {
   return Channels{double(v[0]), double(v[1]), double(v[2]), double(v[3])};
 }
@@ -330,9 +331,8 @@ MORVANE_LANE_CLONES int Unpack(const Pixel* in, int n, UnpackedLine& line) {
 // The integer parts of the lanes as the bytes of a pixel.
 [[gnu::always_inline]] inline Pixel Truncate(const Channels& v) {
   const ChannelInts ints = __builtin_convertvector(v, ChannelInts);
-  const ChannelBytes low =
-      __builtin_shuffle(reinterpret_cast<ChannelBytes>(ints),
-                        ChannelBytes{0, 4, 8, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  const auto bytes = reinterpret_cast<ChannelBytes>(ints);
+  const auto low = __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12);
   Pixel p;
   std::memcpy(&p, &low, sizeof p);
   return p;
@@ -391,7 +391,6 @@ struct UnpackedRows {
 
 // u.clear from the rows' own flags.
 MORVANE_LANE_CLONES void InterleaveClear(UnpackedRows& u, int width) {
-  using Lanes = std::int64_t __attribute__((vector_size(sizeof(Channels))));
   Channels* clear = Data(u.clear);
   const double* c0 = u.rows[0].clear.data();
   const double* c1 = u.rows[1].clear.data();
@@ -404,14 +403,14 @@ MORVANE_LANE_CLONES void InterleaveClear(UnpackedRows& u, int width) {
     std::memcpy(&b, c1 + x, sizeof b);
     std::memcpy(&c, c2 + x, sizeof c);
     std::memcpy(&d, c3 + x, sizeof d);
-    const Channels abEven = __builtin_shuffle(a, b, Lanes{0, 4, 2, 6});
-    const Channels abOdd = __builtin_shuffle(a, b, Lanes{1, 5, 3, 7});
-    const Channels cdEven = __builtin_shuffle(c, d, Lanes{0, 4, 2, 6});
-    const Channels cdOdd = __builtin_shuffle(c, d, Lanes{1, 5, 3, 7});
-    clear[x] = __builtin_shuffle(abEven, cdEven, Lanes{0, 1, 4, 5});
-    clear[x + 1] = __builtin_shuffle(abOdd, cdOdd, Lanes{0, 1, 4, 5});
-    clear[x + 2] = __builtin_shuffle(abEven, cdEven, Lanes{2, 3, 6, 7});
-    clear[x + 3] = __builtin_shuffle(abOdd, cdOdd, Lanes{2, 3, 6, 7});
+    const Channels abEven = __builtin_shufflevector(a, b, 0, 4, 2, 6);
+    const Channels abOdd = __builtin_shufflevector(a, b, 1, 5, 3, 7);
+    const Channels cdEven = __builtin_shufflevector(c, d, 0, 4, 2, 6);
+    const Channels cdOdd = __builtin_shufflevector(c, d, 1, 5, 3, 7);
+    clear[x] = __builtin_shufflevector(abEven, cdEven, 0, 1, 4, 5);
+    clear[x + 1] = __builtin_shufflevector(abOdd, cdOdd, 0, 1, 4, 5);
+    clear[x + 2] = __builtin_shufflevector(abEven, cdEven, 2, 3, 6, 7);
+    clear[x + 3] = __builtin_shufflevector(abOdd, cdOdd, 2, 3, 6, 7);
   }
   for (; x < width; ++x) clear[x] = Channels{c0[x], c1[x], c2[x], c3[x]};
 }
