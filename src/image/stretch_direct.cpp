@@ -50,8 +50,9 @@ using IntsVector = std::vector<StoredInts>;
 const ChannelInts* Data(const IntsVector& v) {
   return &v.data()->v;
 }
-// (Internal and always inlined: no calling convention is involved, whatever the compiler warns
-// about returning a 32-byte vector from code built without AVX.)
+// The helpers below take and return 32-byte vectors by value. They are internal and always
+// inlined, so no calling convention is involved, whatever the compiler warns about code built
+// without AVX.
 #if defined(__clang__)
 #pragma clang diagnostic ignored "-Wunknown-warning-option"
 #endif
@@ -183,7 +184,7 @@ int UnpackRows(const Pixel* const* rows, int width, UnpackedRows& u) {
   return transparent;
 }
 
-// The last step of a window of row r: sums and t were taken with plain weights, which is exact
+// The last step of one row's window: sums and t were taken with plain weights, which is exact
 // whenever t is 0 (g is 1) or the alpha sum is 0 (every visible pixel has weight 0, so every
 // colour term is 0 whatever g is). Only windows that mix transparent and visible pixels are
 // summed again: colour weights g * w so the visible neighbours fill in for the transparent
@@ -198,9 +199,7 @@ int UnpackRows(const Pixel* const* rows, int width, UnpackedRows& u) {
   return Pack(sums);
 }
 
-// Horizontal pass over kRowsTogether unpacked rows (out[r] for row r), for few taps per source
-// pixel, where summing the pixels directly costs less than
-// setting up planes.
+// Horizontal pass over kRowsTogether unpacked rows into out[r] for row r.
 MORVANE_TAP_LOOPS void FilterRowGroup(const UnpackedRows& u, const ContributionTable& table,
                                       Pixel* const* out) {
   static_assert(kRowsTogether == 4, "the sums below are written out for four rows");
