@@ -212,6 +212,38 @@ TEST(StretchFilter, TransparentColourDoesNotTintVisibleNeighbours) {
   EXPECT_EQ(dst.GetPixel(1, 0), 0xD10000FFu);
 }
 
+// Lines filtered side by side (rows four at a time across, columns a whole row at a time down)
+// each keep their own t and g. Four lines of four pixels, halved at 0.7 (weights 7/9, 2/9 and
+// 2/11, 7/11, 2/11 as above): all blue; blue with a transparent red second pixel; all transparent;
+// transparent red then blue. In the last, u = 0 has alpha 255 * 2/9 = 56.7 and g = 4.5, which
+// brings the lone visible blue back to 255.
+TEST(StretchFilter, EachLineGetsItsOwnTransparencyGain) {
+  const Pixel blue = 0xFF0000FF, red = 0x00FF0000;
+  const Pixel lines[4][4] = {{blue, blue, blue, blue},
+                             {blue, red, blue, blue},
+                             {red, red, red, red},
+                             {red, blue, blue, blue}};
+  const Pixel expected[4][2] = {
+      {0xFF0000FF, 0xFF0000FF}, {0xC60000FF, 0xD10000FF}, {0, 0}, {0x390000FF, 0xFF0000FF}};
+  for (bool vertical : {false, true}) {
+    CDib src, dst;
+    ASSERT_TRUE(src.Create(4, 4));
+    for (int line = 0; line < 4; ++line) {
+      for (int i = 0; i < 4; ++i) {
+        (vertical ? src.Row(i)[line] : src.Row(line)[i]) = lines[line][i];
+      }
+    }
+    ASSERT_TRUE(dst.Create(vertical ? 4 : 2, vertical ? 2 : 4));
+    src.StretchTo(dst, 0.7);
+    for (int line = 0; line < 4; ++line) {
+      for (int u = 0; u < 2; ++u) {
+        const Pixel p = vertical ? dst.GetPixel(line, u) : dst.GetPixel(u, line);
+        EXPECT_EQ(p, expected[line][u]) << (vertical ? "column " : "row ") << line << ", " << u;
+      }
+    }
+  }
+}
+
 TEST(StretchFilter, FullyTransparentAreaStaysTransparentBlack) {
   CDib src, dst;
   ASSERT_TRUE(src.Create(8, 8));
