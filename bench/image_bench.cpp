@@ -110,6 +110,9 @@ BENCHMARK(BM_StretchTo)
     ->ArgNames({"side", "filter_x10", "speckled"})
     ->ArgsProduct({{48, 16}, {7, -20}, {0, 1}})
     ->Args({256, 7, 0})
+    ->Args({320, 7, 0})    // enlarging a little: few taps per pixel both ways
+    ->Args({512, 7, 0})    // enlarging twice: planes
+    ->Args({320, -20, 0})  // enlarging with a Gaussian
     ->Args({48, 0, 0});
 
 }  // namespace

@@ -12,8 +12,10 @@
 // resampling reader does; nearest neighbour copies the stored pixels, as a plain blit would.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <numbers>
@@ -21,8 +23,10 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "image/stretch_parts.h"
 
 namespace morvane {
+using namespace stretch;
 namespace {
 
 // Filter values closer to 0 than this copy without filtering.
@@ -31,13 +35,6 @@ constexpr double kNearestLimit = 0.1;
 constexpr double kMaxRadius = 1e6;
 // Upper bound of the weights one contribution table may hold (256 MiB of doubles).
 constexpr double kMaxTableWeights = double{1 << 25};
-
-enum class Kernel { kTent, kGaussian };
-
-struct Filter {
-  Kernel kernel;
-  double radius;
-};
 
 std::optional<Filter> FilterFor(double v) {
   if (!(std::fabs(v) >= kNearestLimit)) return std::nullopt;  // NaN lands here too
@@ -54,72 +51,12 @@ double KernelAt(const Filter& filter, double t) {
   return std::exp(-t * t / filter.radius - 1.0) / std::sqrt(2.0 * std::numbers::pi);
 }
 
-// Working memory kept from call to call by each thread: the live preview resamples the same
-// sizes over and over, and fresh memory costs more than the work done in it (page faults,
-// zeroing). Whatever is beyond a few megabytes is given back after the call.
-template <typename T, int kSlot>
-class Scratch {
- public:
-  Scratch() : item_(Slot()) {}
-  ~Scratch() {
-    if (item_.HeldBytes() > kKeptBytes) item_ = T{};
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-  T& operator*() { return item_; }
-  T* operator->() { return &item_; }
-
- private:
-  static constexpr std::size_t kKeptBytes = std::size_t{8} << 20;
-  static T& Slot() {
-    thread_local T item;
-    return item;
-  }
-  T& item_;
-};
-
-// The source pixels feeding one destination index: left..right (inclusive) with their weights.
-struct Contribution {
-  int left = 0;
-  int right = 0;
-  std::size_t offset = 0;  // into ContributionTable's weight storage
-};
-
-// Weights of one pass, built once and used for every row (or column) of that pass. Only the
-// destination indices [first, last) are computed: the part of the line inside the image.
-class ContributionTable {
- public:
-  bool Build(const Filter& filter, std::int64_t length, int sourceLength, std::int64_t first,
-             std::int64_t last);
-
-  std::size_t Size() const { return entries_.size(); }
-  const Contribution& operator[](std::size_t k) const { return entries_[k]; }
-  const double* Weights(const Contribution& c) const { return weights_.data() + c.offset; }
-  std::size_t HeldBytes() const {
-    return weights_.capacity() * sizeof(double) + entries_.capacity() * sizeof(Contribution);
-  }
-  // The range of source indices that any entry reads.
-  int LowestSource() const { return lowest_; }
-  int HighestSource() const { return highest_; }
-  // The most source pixels any entry reads, and the number all entries read together.
-  int Widest() const { return widest_; }
-  double Taps() const { return taps_; }
-
- private:
-  Contribution TrimZeros(Contribution c) const;
-
-  std::vector<Contribution> entries_;
-  std::vector<double> weights_;
-  int lowest_ = 0;
-  int highest_ = 0;
-  int widest_ = 0;
-  double taps_ = 0;
-};
+}  // namespace
 
 // Pixels of weight 0 at either end add exactly nothing to any sum (the colour weights g * w are
 // 0 as well), so leaving them out changes no result and saves work: an unscaled line with the
 // weights (0, 1, 0) becomes a copy of one pixel.
-Contribution ContributionTable::TrimZeros(Contribution c) const {
+Contribution stretch::ContributionTable::TrimZeros(Contribution c) const {
   while (c.left < c.right && weights_[c.offset] == 0.0) {
     ++c.left;
     ++c.offset;
@@ -128,8 +65,8 @@ Contribution ContributionTable::TrimZeros(Contribution c) const {
   return c;
 }
 
-bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sourceLength,
-                              std::int64_t first, std::int64_t last) {
+bool stretch::ContributionTable::Build(const Filter& filter, std::int64_t length, int sourceLength,
+                                       std::int64_t first, std::int64_t last) {
   const double scale = static_cast<double>(length) / static_cast<double>(sourceLength);
   double halfwidth = filter.radius;
   double kernelScale = 1.0;
@@ -202,6 +139,8 @@ bool ContributionTable::Build(const Filter& filter, std::int64_t length, int sou
   return true;
 }
 
+namespace {
+
 // The integer part of (sum + 0.5) as a byte. Sums of non-negative, normalised weights stay
 // within 0..255 with one exception: a visible pixel at the very edge of the kernel (weight near
 // 1e-16) among transparent ones makes 1 - t cancel, and g * w overshoots. That pixel comes out
@@ -211,91 +150,6 @@ std::uint32_t ToChannel(double sum) {
   if (!(v > 0.0)) return 0;
   if (v >= 255.0) return 255;
   return static_cast<std::uint32_t>(v);
-}
-
-// The lane loops below are also compiled for AVX2 where the platform can pick a version at load
-// time. Only wider registers are used: no fused multiply-add, whose single rounding would change
-// the sums (the build also keeps the compiler from fusing them in this file).
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-#define MORVANE_LANE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define MORVANE_LANE_CLONES
-#endif
-
-// g from t, the summed weight of the fully transparent pixels under the kernel.
-double ColourGain(double t) {
-  return t < 1.0 ? 1.0 / (1.0 - t) : t;
-}
-
-// Weighted sums of one destination pixel. Colour sums cover only pixels with alpha, scaled by g
-// so the visible neighbours fill in for the transparent ones; alpha is the plain weighted mean.
-struct ChannelSums {
-  double alpha = 0.0;
-  double red = 0.0;
-  double green = 0.0;
-  double blue = 0.0;
-
-  void Add(Pixel v, double w, double gw) {
-    alpha += w * AlphaOf(v);
-    red += gw * RedOf(v);
-    green += gw * GreenOf(v);
-    blue += gw * BlueOf(v);
-  }
-  Pixel ToPixel() const {
-    return MakePixel(ToChannel(alpha), ToChannel(red), ToChannel(green), ToChannel(blue));
-  }
-};
-
-// One destination pixel from n source pixels with weights w, some of them transparent.
-// Transparent pixels get a colour weight of 0 rather than a branch (adding 0.0 leaves a sum
-// exactly as it was), which keeps the loop free of unpredictable branches on speckled alpha.
-Pixel FilterMixed(const Pixel* p, const double* w, int n) {
-  double t = 0.0;
-  for (int j = 0; j < n; ++j) t += IsTransparent(p[j]) ? w[j] : 0.0;
-  const double g = ColourGain(t);
-  ChannelSums sums;
-  for (int j = 0; j < n; ++j) sums.Add(p[j], w[j], IsTransparent(p[j]) ? 0.0 : g * w[j]);
-  return sums.ToPixel();
-}
-
-// A window of one pixel with weight 1 (unscaled lines) passes that pixel through: its sums are
-// its own channels, and a transparent pixel comes out transparent black.
-bool IsPassThrough(const Contribution& c, const double* w) {
-  return c.left == c.right && w[0] == 1.0;
-}
-Pixel PassThrough(Pixel v) {
-  return IsTransparent(v) ? 0 : v;
-}
-
-// Horizontal pass over one row of `width` pixels, for few taps per source pixel, where reading
-// the packed pixels directly costs less than setting up planes. A count
-// of the transparent pixels before each column tells every window apart: none transparent means g
-// is 1 and a plain weighted sum gives exactly the same result; all transparent gives transparent
-// black (no colour, alpha 0).
-void FilterRow(const Pixel* source, int width, const ContributionTable& table,
-               std::vector<int>& transparentBefore, Pixel* out) {
-  transparentBefore[0] = 0;
-  for (int x = 0; x < width; ++x) {
-    transparentBefore[x + 1] = transparentBefore[x] + (IsTransparent(source[x]) ? 1 : 0);
-  }
-  for (std::size_t k = 0; k < table.Size(); ++k) {
-    const Contribution& c = table[k];
-    const Pixel* p = source + c.left;
-    const double* w = table.Weights(c);
-    const int n = c.right - c.left + 1;
-    const int transparent = transparentBefore[c.right + 1] - transparentBefore[c.left];
-    if (IsPassThrough(c, w)) {
-      out[k] = PassThrough(*p);
-    } else if (transparent == n) {
-      out[k] = 0;
-    } else if (transparent > 0) {
-      out[k] = FilterMixed(p, w, n);
-    } else {
-      ChannelSums sums;
-      for (int j = 0; j < n; ++j) sums.Add(p[j], w[j], w[j]);
-      out[k] = sums.ToPixel();
-    }
-  }
 }
 
 // Lanes summed together in registers: two AVX2 registers, four SSE2 ones, per channel.
@@ -424,16 +278,6 @@ void FilterLanes(const Planes& p, const Contribution& c, const double* w, bool c
   }
 }
 
-// A rectangle of pixels read by the passes: rows of `width` pixels, `stride` apart.
-struct PixelView {
-  const Pixel* pixels = nullptr;
-  std::size_t stride = 0;
-  int width = 0;
-  int height = 0;
-
-  const Pixel* Row(int y) const { return pixels + static_cast<std::size_t>(y) * stride; }
-};
-
 bool HasColour(const PixelView& view) {
   for (int y = 0; y < view.height; ++y) {
     const Pixel* row = view.Row(y);
@@ -447,13 +291,6 @@ bool HasColour(const PixelView& view) {
 // Setting up the planes costs about as much as two taps per source pixel: below this many
 // taps per source pixel (small radii, strong shrinking) rows are filtered from the packed pixels.
 constexpr double kPlanesMinTaps = 2.0;
-
-bool AllPassThrough(const ContributionTable& table) {
-  for (std::size_t k = 0; k < table.Size(); ++k) {
-    if (!IsPassThrough(table[k], table.Weights(table[k]))) return false;
-  }
-  return true;
-}
 
 // Rows filtered together by the horizontal pass, as the lanes of one set of planes.
 constexpr int kRowsPerStrip = kChunk;
@@ -604,8 +441,13 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
   Scratch<ContributionTable, 1> downTable;
   ContributionTable& across = *acrossTable;
   ContributionTable& down = *downTable;
-  if (!across.Build(filter, d.Width(), source.width, v.left - d.left, v.right - d.left) ||
-      !down.Build(filter, d.Height(), source.height, v.top - d.top, v.bottom - d.top)) {
+  if (!across.Build(filter, d.Width(), source.width, v.left - d.left, v.right - d.left)) return;
+  // A square scaled to a square, visible alike both ways, has the same weights down as across.
+  const bool sameBothWays = d.Width() == d.Height() && source.width == source.height &&
+                            v.left - d.left == v.top - d.top && v.Width() == v.Height();
+  if (sameBothWays) {
+    down = across;
+  } else if (!down.Build(filter, d.Height(), source.height, v.top - d.top, v.bottom - d.top)) {
     return;
   }
   // The intermediate image holds the visible columns of only the source rows that the
@@ -617,15 +459,16 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
     return;
   }
   auto buffer = std::make_unique_for_overwrite<Pixel[]>(static_cast<std::size_t>(columns) * rows);
-  const bool colour = HasColour(source);
+  // Whether any pixel has colour matters only to the planes, and costs a look at every pixel.
+  std::optional<bool> colour;
+  auto hasColour = [&] {
+    if (!colour) colour = HasColour(source);
+    return *colour;
+  };
   if (across.Taps() < kPlanesMinTaps * source.width) {
-    std::vector<int> transparentBefore(static_cast<std::size_t>(source.width) + 1);
-    for (int y = 0; y < rows; ++y) {
-      FilterRow(source.Row(firstRow + y), source.width, across, transparentBefore,
-                buffer.get() + static_cast<std::size_t>(y) * columns);
-    }
+    FilterRowsDirect(source, firstRow, rows, across, buffer.get());
   } else {
-    FilterRows(source, firstRow, rows, across, colour, buffer.get());
+    FilterRows(source, firstRow, rows, across, hasColour(), buffer.get());
   }
   if (down.Widest() == 1 && AllPassThrough(down)) {  // an unscaled copy
     for (std::size_t k = 0; k < down.Size(); ++k) {
@@ -635,7 +478,12 @@ void StretchFiltered(const PixelView& source, const Geometry& g, const Filter& f
     }
     return;
   }
-  FilterColumns(buffer.get(), columns, rows, down, firstRow, colour, destination,
+  if (down.Taps() < kPlanesMinTaps * rows && DirectDownFits(down, columns)) {
+    FilterDown(buffer.get(), columns, down, firstRow, destination, static_cast<int>(v.left),
+               static_cast<int>(v.top));
+    return;
+  }
+  FilterColumns(buffer.get(), columns, rows, down, firstRow, hasColour(), destination,
                 static_cast<int>(v.left), static_cast<int>(v.top));
 }
 
