@@ -1,8 +1,12 @@
 #include "effects/transforms.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
+#include <vector>
 
 namespace morvane {
 namespace {
@@ -80,11 +84,30 @@ bool RotateNearest(CDib& image, double angle) {
   return true;
 }
 
-// True when no sample point of the block (col, row) can fall inside the enlarged source: the
-// points lie within the convex hull of the block's corners, so it is enough that the corners'
-// source positions all lie beyond one edge. The margin covers rounding in the per-point sums.
-bool BlockMissesSource(double x0, double y0, double size, double cs, double sn, double w,
-                       double h) {
+// The sampling loops below are also compiled for AVX2 where the platform can pick a version at
+// load time. Only wider registers are used: no fused multiply-add, whose single rounding would
+// move sample points (the build also keeps the compiler from fusing them in this file).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define MORVANE_LANE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define MORVANE_LANE_CLONES
+#endif
+// Helpers of a cloned loop are inlined into it, so that they too use its instruction set.
+#define MORVANE_LANE_INLINE [[gnu::always_inline]] inline
+
+// Four sample points side by side: their source coordinates, and what they yield.
+using Reals = double __attribute__((vector_size(32)));
+using Ints = std::int32_t __attribute__((vector_size(16)));
+using Words = std::uint32_t __attribute__((vector_size(16)));
+constexpr int kLanes = 4;
+
+// Where the J x J sample points of a block fall in the enlarged source.
+enum class Cover { kNone, kSome, kAll };
+
+// The points lie within the convex hull of the block's corners, so the corners' source
+// positions bound them all; the margin covers rounding in the per-point sums. A point samples
+// the source when -1 < u < w and -1 < v < h (truncation toward zero).
+Cover BlockCover(double x0, double y0, double size, double cs, double sn, double w, double h) {
   constexpr double kMargin = 1e-6;
   double uLow = 1e300, uHigh = -1e300, vLow = 1e300, vHigh = -1e300;
   for (const double dx : {0.0, size}) {
@@ -95,64 +118,149 @@ bool BlockMissesSource(double x0, double y0, double size, double cs, double sn, 
       vLow = std::min(vLow, v), vHigh = std::max(vHigh, v);
     }
   }
-  // A point samples the source when -1 < u < w and -1 < v < h (truncation toward zero).
-  return uHigh <= -1 - kMargin || uLow >= w + kMargin || vHigh <= -1 - kMargin ||
-         vLow >= h + kMargin;
+  if (uHigh <= -1 - kMargin || uLow >= w + kMargin || vHigh <= -1 - kMargin ||
+      vLow >= h + kMargin) {
+    return Cover::kNone;
+  }
+  if (uLow >= -1 + kMargin && uHigh <= w - kMargin && vLow >= -1 + kMargin &&
+      vHigh <= h - kMargin) {
+    return Cover::kAll;
+  }
+  return Cover::kSome;
+}
+
+// What every block row of one supersampled rotation shares. The sample point (x, y) reads the
+// source at (trunc(x cos + y sin), trunc(y cos - x sin)) of the image enlarged J times, that is
+// source pixel (. / J, . / J). x cos and x sin of every sample column are worked out once here:
+// the very products each sample would compute, so the sums come out the same.
+struct SampleGrid {
+  const Pixel* pixels = nullptr;
+  int stride = 0;
+  int sampleW = 0, sampleH = 0;  // the enlarged source
+  double cs = 0, sn = 0;
+  Rect box;                      // the enlarged result, whole blocks
+  std::vector<double> xcs, xsn;  // per sample column, kLanes spare ones at the end
+};
+
+// Source column or row of an enlarged coordinate: an integer division by J, done on doubles
+// where J is no power of two. (n + 0.5) / J lies at least 1 / 2J from any integer, far more
+// than the rounding of the product can move it.
+template <int J>
+MORVANE_LANE_INLINE Ints DivideByFactor(Ints n) {
+  if constexpr ((J & (J - 1)) == 0) {
+    return n >> std::countr_zero(static_cast<unsigned>(J));
+  } else {
+    const Reals half = {0.5, 0.5, 0.5, 0.5};
+    const Reals scaled = (__builtin_convertvector(n, Reals) + half) * (1.0 / J);
+    return __builtin_convertvector(scaled, Ints);
+  }
+}
+
+// The sums of one block's visible samples, packed: red and blue, alpha and green share a word
+// each, in halves that cannot carry into each other (64 x 255 < 65536).
+struct PackedSums {
+  Words redBlue{}, alphaGreen{}, visible{};
+
+  MORVANE_LANE_INLINE void Add(Words p) {
+    const auto shown = reinterpret_cast<Words>((p >> 24) != 0);  // all ones where visible
+    p &= shown;
+    visible -= shown;
+    redBlue += p & 0x00FF00FFu;
+    alphaGreen += (p >> 8) & 0x00FF00FFu;
+  }
+  MORVANE_LANE_INLINE Pixel Result(unsigned blockPixels) const {
+    std::uint32_t rb = 0, ag = 0, count = 0;
+    for (int l = 0; l < kLanes; ++l) rb += redBlue[l], ag += alphaGreen[l], count += visible[l];
+    if (count == 0) return 0;
+    return MakePixel((ag >> 16) / blockPixels, (rb >> 16) / count, (ag & 0xFFFF) / count,
+                     (rb & 0xFFFF) / count);
+  }
+};
+
+// Sums the samples of block col whose sample rows have y sin and y cos in ysn and ycs,
+// kLanes neighbouring points of a sample row at a time. kChecked: some points may miss the
+// source and are left out.
+template <int J, bool kChecked>
+MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const double* ysn,
+                                      const double* ycs) {
+  static_assert(J * J <= 64, "packed sums hold at most 64 samples");
+  const double* xcs = g.xcs.data() + static_cast<std::ptrdiff_t>(col) * J;
+  const double* xsn = g.xsn.data() + static_cast<std::ptrdiff_t>(col) * J;
+  PackedSums sums;
+  for (int sy = 0; sy < J; ++sy) {
+    const Reals ys = {ysn[sy], ysn[sy], ysn[sy], ysn[sy]};
+    const Reals yc = {ycs[sy], ycs[sy], ycs[sy], ycs[sy]};
+    for (int c = 0; c < J; c += kLanes) {
+      Reals xc, xs;
+      std::memcpy(&xc, xcs + c, sizeof xc);
+      std::memcpy(&xs, xsn + c, sizeof xs);
+      const Ints su = __builtin_convertvector(xc + ys, Ints);  // x cos + y sin
+      const Ints sv = __builtin_convertvector(yc - xs, Ints);  // y cos - x sin
+      const Ints lane = {c, c + 1, c + 2, c + 3};
+      Ints keep = lane < J;  // the last chunk may reach into the next block
+      if constexpr (kChecked) keep &= (su >= 0) & (su < g.sampleW) & (sv >= 0) & (sv < g.sampleH);
+      const Ints index = (DivideByFactor<J>(sv) * g.stride + DivideByFactor<J>(su)) & keep;
+      const Words p = {g.pixels[index[0]], g.pixels[index[1]], g.pixels[index[2]],
+                       g.pixels[index[3]]};
+      sums.Add(p & reinterpret_cast<Words>(keep));
+    }
+  }
+  return sums.Result(J * J);
+}
+
+// Samples and paints one row of result blocks.
+template <int J>
+MORVANE_LANE_CLONES void SampleBlockRow(const SampleGrid& g, int row, CDib& result) {
+  double ysn[J], ycs[J];
+  for (int sy = 0; sy < J; ++sy) {
+    const double y = row * J + sy + g.box.top;
+    ysn[sy] = y * g.sn;
+    ycs[sy] = y * g.cs;
+  }
+  const double y0 = row * J + g.box.top;
+  for (int col = 0; col < result.GetWidth(); ++col) {
+    const double x0 = col * J + g.box.left;
+    switch (BlockCover(x0, y0, J - 1, g.cs, g.sn, g.sampleW, g.sampleH)) {
+      case Cover::kNone:
+        break;  // every sample is transparent
+      case Cover::kAll:
+        result.PaintPixel(col, row, SampleBlock<J, false>(g, col, ysn, ycs));
+        break;
+      case Cover::kSome:
+        result.PaintPixel(col, row, SampleBlock<J, true>(g, col, ysn, ycs));
+        break;
+    }
+  }
 }
 
 // Samples the image enlarged J times by replication and shrinks each J x J block back, in one
 // pass, without building either large image.
 template <int J>
 bool RotateSupersampled(CDib& image, double angle) {
+  SampleGrid g;
   const double theta = angle * kDegree;
-  const double cs = std::cos(theta);
-  const double sn = std::sin(theta);
-  const Rect box = RotatedBox<double>(image.GetWidth() * J, image.GetHeight() * J, cs, sn);
-  const int width = (box.Width() + J - 1) / J;
-  const int height = (box.Height() + J - 1) / J;
+  g.cs = std::cos(theta);
+  g.sn = std::sin(theta);
+  g.sampleW = image.GetWidth() * J;
+  g.sampleH = image.GetHeight() * J;
+  g.box = RotatedBox<double>(g.sampleW, g.sampleH, g.cs, g.sn);
+  const int width = (g.box.Width() + J - 1) / J;
+  const int height = (g.box.Height() + J - 1) / J;
   CDib result;
   if (!result.Create(width, height)) return false;
-  const double sourceW = image.GetWidth() * J;
-  const double sourceH = image.GetHeight() * J;
-  for (int row = 0; row < height; ++row) {
-    for (int col = 0; col < width; ++col) {
-      const double x0 = col * J + box.left;
-      const double y0 = row * J + box.top;
-      if (BlockMissesSource(x0, y0, J - 1, cs, sn, sourceW, sourceH)) continue;
-      BlockSum sum;
-      for (int sy = 0; sy < J; ++sy) {
-        const double y = row * J + sy + box.top;
-        for (int sx = 0; sx < J; ++sx) {
-          sum.Add(Sample<double>(image, col * J + sx + box.left, y, cs, sn,
-                                 std::integral_constant<int, J>{}));
-        }
-      }
-      result.PaintPixel(col, row, sum.Result(J * J));
-    }
+  g.pixels = image.Pixels();
+  g.stride = image.Stride();
+  const std::size_t columns = static_cast<std::size_t>(width) * J + kLanes;
+  g.xcs.resize(columns);
+  g.xsn.resize(columns);
+  for (std::size_t i = 0; i < columns; ++i) {
+    const double x = static_cast<int>(i) + g.box.left;
+    g.xcs[i] = x * g.cs;
+    g.xsn[i] = x * g.sn;
   }
+  for (int row = 0; row < height; ++row) SampleBlockRow<J>(g, row, result);
   image = std::move(result);
   return true;
-}
-
-bool RotateSupersampled(CDib& image, double angle, int j) {
-  switch (j) {
-    case 1:
-      return RotateSupersampled<1>(image, angle);
-    case 2:
-      return RotateSupersampled<2>(image, angle);
-    case 3:
-      return RotateSupersampled<3>(image, angle);
-    case 4:
-      return RotateSupersampled<4>(image, angle);
-    case 5:
-      return RotateSupersampled<5>(image, angle);
-    case 6:
-      return RotateSupersampled<6>(image, angle);
-    case 7:
-      return RotateSupersampled<7>(image, angle);
-    default:
-      return RotateSupersampled<8>(image, angle);
-  }
 }
 
 }  // namespace
@@ -207,7 +315,29 @@ bool RotateFree(CDib& image, CustomRotateParams params) {
     return true;
   }
   if (!params.antiAliasing) return RotateNearest(image, params.angle);
-  return RotateSupersampled(image, params.angle, std::clamp(params.antiAliasingLevel / 2, 1, 8));
+  return RotateAntiAliased(image, params.angle, params.antiAliasingLevel / 2);
+}
+
+bool RotateAntiAliased(CDib& image, double angle, int factor) {
+  if (image.GetWidth() <= 0 || image.GetHeight() <= 0 || !std::isfinite(angle)) return false;
+  switch (std::clamp(factor, 1, 8)) {
+    case 1:
+      return RotateSupersampled<1>(image, angle);
+    case 2:
+      return RotateSupersampled<2>(image, angle);
+    case 3:
+      return RotateSupersampled<3>(image, angle);
+    case 4:
+      return RotateSupersampled<4>(image, angle);
+    case 5:
+      return RotateSupersampled<5>(image, angle);
+    case 6:
+      return RotateSupersampled<6>(image, angle);
+    case 7:
+      return RotateSupersampled<7>(image, angle);
+    default:
+      return RotateSupersampled<8>(image, angle);
+  }
 }
 
 bool BoxShrinkInto(const CDib& source, CDib& destination) {
