@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 #include <vector>
+
+#include "image/parallel.h"
 
 namespace morvane {
 namespace {
@@ -92,32 +95,66 @@ bool RotateNearest(CDib& image, double angle) {
 #else
 #define MORVANE_LANE_CLONES
 #endif
-// Helpers of a cloned loop are inlined into it, so that they too use its instruction set.
+// Helpers of a cloned loop are inlined into it, so that they too use its instruction set; how
+// a call would pass wide vectors does not matter then.
 #define MORVANE_LANE_INLINE [[gnu::always_inline]] inline
+#pragma GCC diagnostic ignored "-Wpsabi"
 
-// Four sample points side by side: their source coordinates, and what they yield.
-using Reals = double __attribute__((vector_size(32)));
-using Ints = std::int32_t __attribute__((vector_size(16)));
-using Words = std::uint32_t __attribute__((vector_size(16)));
-constexpr int kLanes = 4;
+// N sample points side by side: their source coordinates, and what they yield.
+template <int N>
+struct LaneTypes {
+  typedef double Reals __attribute__((vector_size(N * sizeof(double))));
+  typedef std::int32_t Ints __attribute__((vector_size(N * sizeof(std::int32_t))));
+  typedef std::uint32_t Words __attribute__((vector_size(N * sizeof(std::uint32_t))));
+};
+template <int N>
+using Reals = typename LaneTypes<N>::Reals;
+template <int N>
+using Ints = typename LaneTypes<N>::Ints;
+template <int N>
+using Words = typename LaneTypes<N>::Words;
+// A block's sample points are taken kLanes at a time: a whole sample row (and spare lanes), or
+// kRows whole rows where several fit.
+template <int J>
+constexpr int kLanes = J <= 3 ? 4 : 8;
+template <int J>
+constexpr int kRows = kLanes<J> % J == 0 ? std::min(kLanes<J> / J, J) : 1;
+// Lane l holds point (l % kRowLanes, l / kRowLanes) of the rows taken; lanes past J are spare.
+template <int J>
+constexpr int kRowLanes = kRows<J> > 1 ? J : kLanes<J>;
+
+// y sin and y cos of the sample rows of one row of blocks, laid out as the lanes take them.
+template <int J>
+struct RowProducts {
+  Reals<kLanes<J>> ySin[J / kRows<J>], yCos[J / kRows<J>];
+};
 
 // Where the J x J sample points of a block fall in the enlarged source.
 enum class Cover { kNone, kSome, kAll };
 
-// The points lie within the convex hull of the block's corners, so the corners' source
-// positions bound them all; the margin covers rounding in the per-point sums. A point samples
-// the source when -1 < u < w and -1 < v < h (truncation toward zero).
-Cover BlockCover(double x0, double y0, double size, double cs, double sn, double w, double h) {
-  constexpr double kMargin = 1e-6;
-  double uLow = 1e300, uHigh = -1e300, vLow = 1e300, vHigh = -1e300;
-  for (const double dx : {0.0, size}) {
-    for (const double dy : {0.0, size}) {
-      const double x = x0 + dx, y = y0 + dy;
-      const double u = x * cs + y * sn, v = y * cs - x * sn;
-      uLow = std::min(uLow, u), uHigh = std::max(uHigh, u);
-      vLow = std::min(vLow, v), vHigh = std::max(vHigh, v);
-    }
+// How far the source positions of a block's corners reach from its first point's (u0, v0):
+// u = u0 + dx cos + dy sin and v = v0 + dy cos - dx sin with dx, dy 0 or J - 1.
+struct CornerReach {
+  double uLow = 0, uHigh = 0, vLow = 0, vHigh = 0;
+
+  CornerReach(double size, double cs, double sn) {
+    const double c = size * cs, s = size * sn;
+    uLow = std::min(0.0, c) + std::min(0.0, s);
+    uHigh = std::max(0.0, c) + std::max(0.0, s);
+    vLow = std::min(0.0, c) + std::min(0.0, -s);
+    vHigh = std::max(0.0, c) + std::max(0.0, -s);
   }
+};
+
+// The points lie within the convex hull of the block's corners, so the corners' source
+// positions bound them all; the margin covers rounding, in the per-point sums and in the
+// corners worked out from the first point. A point samples the source when -1 < u < w and
+// -1 < v < h (truncation toward zero).
+MORVANE_LANE_INLINE Cover BlockCover(double u0, double v0, const CornerReach& r, double w,
+                                     double h) {
+  constexpr double kMargin = 1e-6;
+  const double uLow = u0 + r.uLow, uHigh = u0 + r.uHigh;
+  const double vLow = v0 + r.vLow, vHigh = v0 + r.vHigh;
   if (uHigh <= -1 - kMargin || uLow >= w + kMargin || vHigh <= -1 - kMargin ||
       vLow >= h + kMargin) {
     return Cover::kNone;
@@ -139,71 +176,97 @@ struct SampleGrid {
   int sampleW = 0, sampleH = 0;  // the enlarged source
   double cs = 0, sn = 0;
   Rect box;                      // the enlarged result, whole blocks
-  std::vector<double> xcs, xsn;  // per sample column, kLanes spare ones at the end
+  std::vector<double> xcs, xsn;  // per sample column, spare ones at the end for the lanes
 };
 
 // Source column or row of an enlarged coordinate: an integer division by J, done on doubles
 // where J is no power of two. (n + 0.5) / J lies at least 1 / 2J from any integer, far more
 // than the rounding of the product can move it.
-template <int J>
-MORVANE_LANE_INLINE Ints DivideByFactor(Ints n) {
+template <int J, int N>
+MORVANE_LANE_INLINE Ints<N> DivideByFactor(Ints<N> n) {
   if constexpr ((J & (J - 1)) == 0) {
     return n >> std::countr_zero(static_cast<unsigned>(J));
   } else {
-    const Reals half = {0.5, 0.5, 0.5, 0.5};
-    const Reals scaled = (__builtin_convertvector(n, Reals) + half) * (1.0 / J);
-    return __builtin_convertvector(scaled, Ints);
+    const Reals<N> scaled = (__builtin_convertvector(n, Reals<N>) + 0.5) * (1.0 / J);
+    return __builtin_convertvector(scaled, Ints<N>);
+  }
+}
+
+// Unsigned indices: no sign extension before each load.
+template <int N>
+MORVANE_LANE_INLINE Words<N> Fetch(const Pixel* pixels, Words<N> index) {
+  Words<N> p;
+  for (int l = 0; l < N; ++l) p[l] = pixels[index[l]];
+  return p;
+}
+
+// The sum of all lanes, halving the vector in each step.
+template <int N>
+MORVANE_LANE_INLINE std::uint32_t LaneSum(Words<N> v) {
+  if constexpr (N == 1) {
+    return v[0];
+  } else {
+    return [&]<std::size_t... L>(std::index_sequence<L...>) {
+      return LaneSum<N / 2>(__builtin_shufflevector(v, v, L...) +
+                            __builtin_shufflevector(v, v, (L + N / 2)...));
+    }
+    (std::make_index_sequence<N / 2>{});
   }
 }
 
 // The sums of one block's visible samples, packed: red and blue, alpha and green share a word
 // each, in halves that cannot carry into each other (64 x 255 < 65536).
+template <int N>
 struct PackedSums {
-  Words redBlue{}, alphaGreen{}, visible{};
+  Words<N> redBlue{}, alphaGreen{}, visible{};
 
-  MORVANE_LANE_INLINE void Add(Words p) {
-    const auto shown = reinterpret_cast<Words>((p >> 24) != 0);  // all ones where visible
+  MORVANE_LANE_INLINE void Add(Words<N> p) {
+    const auto shown = reinterpret_cast<Words<N>>((p >> 24) != 0);  // all ones where visible
     p &= shown;
     visible -= shown;
     redBlue += p & 0x00FF00FFu;
     alphaGreen += (p >> 8) & 0x00FF00FFu;
   }
   MORVANE_LANE_INLINE Pixel Result(unsigned blockPixels) const {
-    std::uint32_t rb = 0, ag = 0, count = 0;
-    for (int l = 0; l < kLanes; ++l) rb += redBlue[l], ag += alphaGreen[l], count += visible[l];
+    const std::uint32_t count = LaneSum<N>(visible);
     if (count == 0) return 0;
+    const std::uint32_t rb = LaneSum<N>(redBlue), ag = LaneSum<N>(alphaGreen);
     return MakePixel((ag >> 16) / blockPixels, (rb >> 16) / count, (ag & 0xFFFF) / count,
                      (rb & 0xFFFF) / count);
   }
 };
 
-// Sums the samples of block col whose sample rows have y sin and y cos in ysn and ycs,
-// kLanes neighbouring points of a sample row at a time. kChecked: some points may miss the
+// The lanes' values of a block's sample columns, from those of its first column on: one row's
+// worth, repeated for each row taken.
+template <int J>
+MORVANE_LANE_INLINE Reals<kLanes<J>> RowLanes(const double* columns) {
+  Reals<kLanes<J>> lanes;
+  auto* bytes = reinterpret_cast<char*>(&lanes);
+  constexpr std::size_t kRowBytes = kRowLanes<J> * sizeof(double);
+  for (int r = 0; r < kRows<J>; ++r) std::memcpy(bytes + r * kRowBytes, columns, kRowBytes);
+  return lanes;
+}
+
+// Sums the samples of block col, kLanes of them at a time. kChecked: some points may miss the
 // source and are left out.
 template <int J, bool kChecked>
-MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const double* ysn,
-                                      const double* ycs) {
+MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const RowProducts<J>& y) {
   static_assert(J * J <= 64, "packed sums hold at most 64 samples");
+  constexpr int N = kLanes<J>;
   const double* xcs = g.xcs.data() + static_cast<std::ptrdiff_t>(col) * J;
   const double* xsn = g.xsn.data() + static_cast<std::ptrdiff_t>(col) * J;
-  PackedSums sums;
-  for (int sy = 0; sy < J; ++sy) {
-    const Reals ys = {ysn[sy], ysn[sy], ysn[sy], ysn[sy]};
-    const Reals yc = {ycs[sy], ycs[sy], ycs[sy], ycs[sy]};
-    for (int c = 0; c < J; c += kLanes) {
-      Reals xc, xs;
-      std::memcpy(&xc, xcs + c, sizeof xc);
-      std::memcpy(&xs, xsn + c, sizeof xs);
-      const Ints su = __builtin_convertvector(xc + ys, Ints);  // x cos + y sin
-      const Ints sv = __builtin_convertvector(yc - xs, Ints);  // y cos - x sin
-      const Ints lane = {c, c + 1, c + 2, c + 3};
-      Ints keep = lane < J;  // the last chunk may reach into the next block
-      if constexpr (kChecked) keep &= (su >= 0) & (su < g.sampleW) & (sv >= 0) & (sv < g.sampleH);
-      const Ints index = (DivideByFactor<J>(sv) * g.stride + DivideByFactor<J>(su)) & keep;
-      const Words p = {g.pixels[index[0]], g.pixels[index[1]], g.pixels[index[2]],
-                       g.pixels[index[3]]};
-      sums.Add(p & reinterpret_cast<Words>(keep));
-    }
+  const Reals<N> xc = RowLanes<J>(xcs), xs = RowLanes<J>(xsn);
+  Ints<N> spare;
+  for (int l = 0; l < N; ++l) spare[l] = l % kRowLanes<J> < J ? -1 : 0;
+  PackedSums<N> sums;
+  for (int k = 0; k < J / kRows<J>; ++k) {
+    const auto su = __builtin_convertvector(xc + y.ySin[k], Ints<N>);  // x cos + y sin
+    const auto sv = __builtin_convertvector(y.yCos[k] - xs, Ints<N>);  // y cos - x sin
+    Ints<N> keep = spare;
+    if constexpr (kChecked) keep &= (su >= 0) & (su < g.sampleW) & (sv >= 0) & (sv < g.sampleH);
+    const Ints<N> index = (DivideByFactor<J, N>(sv) * g.stride + DivideByFactor<J, N>(su)) & keep;
+    sums.Add(Fetch<N>(g.pixels, reinterpret_cast<Words<N>>(index)) &
+             reinterpret_cast<Words<N>>(keep));
   }
   return sums.Result(J * J);
 }
@@ -211,23 +274,25 @@ MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const double
 // Samples and paints one row of result blocks.
 template <int J>
 MORVANE_LANE_CLONES void SampleBlockRow(const SampleGrid& g, int row, CDib& result) {
-  double ysn[J], ycs[J];
-  for (int sy = 0; sy < J; ++sy) {
-    const double y = row * J + sy + g.box.top;
-    ysn[sy] = y * g.sn;
-    ycs[sy] = y * g.cs;
+  RowProducts<J> y;
+  for (int k = 0; k < J / kRows<J>; ++k) {
+    for (int l = 0; l < kLanes<J>; ++l) {
+      const double sampleY = row * J + k * kRows<J> + l / kRowLanes<J> + g.box.top;
+      y.ySin[k][l] = sampleY * g.sn;
+      y.yCos[k][l] = sampleY * g.cs;
+    }
   }
-  const double y0 = row * J + g.box.top;
+  const CornerReach reach(J - 1, g.cs, g.sn);
   for (int col = 0; col < result.GetWidth(); ++col) {
-    const double x0 = col * J + g.box.left;
-    switch (BlockCover(x0, y0, J - 1, g.cs, g.sn, g.sampleW, g.sampleH)) {
+    const double u0 = g.xcs[col * J] + y.ySin[0][0], v0 = y.yCos[0][0] - g.xsn[col * J];
+    switch (BlockCover(u0, v0, reach, g.sampleW, g.sampleH)) {
       case Cover::kNone:
         break;  // every sample is transparent
       case Cover::kAll:
-        result.PaintPixel(col, row, SampleBlock<J, false>(g, col, ysn, ycs));
+        result.PaintPixel(col, row, SampleBlock<J, false>(g, col, y));
         break;
       case Cover::kSome:
-        result.PaintPixel(col, row, SampleBlock<J, true>(g, col, ysn, ycs));
+        result.PaintPixel(col, row, SampleBlock<J, true>(g, col, y));
         break;
     }
   }
@@ -250,7 +315,7 @@ bool RotateSupersampled(CDib& image, double angle) {
   if (!result.Create(width, height)) return false;
   g.pixels = image.Pixels();
   g.stride = image.Stride();
-  const std::size_t columns = static_cast<std::size_t>(width) * J + kLanes;
+  const std::size_t columns = static_cast<std::size_t>(width) * J + kLanes<J>;
   g.xcs.resize(columns);
   g.xsn.resize(columns);
   for (std::size_t i = 0; i < columns; ++i) {
@@ -258,7 +323,13 @@ bool RotateSupersampled(CDib& image, double angle) {
     g.xcs[i] = x * g.cs;
     g.xsn[i] = x * g.sn;
   }
-  for (int row = 0; row < height; ++row) SampleBlockRow<J>(g, row, result);
+  // Rows of blocks are independent. A second thread costs tens of microseconds to start: worth
+  // it from a few hundred thousand samples on.
+  constexpr double kParallelSamples = 1 << 18;
+  const unsigned threads = static_cast<double>(width) * height * J * J < kParallelSamples ? 1 : 0;
+  ParallelFor(
+      static_cast<std::size_t>(height),
+      [&](std::size_t row) { SampleBlockRow<J>(g, static_cast<int>(row), result); }, threads);
   image = std::move(result);
   return true;
 }
