@@ -1,6 +1,7 @@
 #include "effects/transforms.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -179,22 +180,57 @@ struct SampleGrid {
   std::vector<double> xcs, xsn;  // per sample column, spare ones at the end for the lanes
 };
 
-// Source column or row of an enlarged coordinate: an integer division by J, done on doubles
-// where J is no power of two. (n + 0.5) / J lies at least 1 / 2J from any integer, far more
-// than the rounding of the product can move it.
-template <int J, int N>
-MORVANE_LANE_INLINE Ints<N> DivideByFactor(Ints<N> n) {
+// n / J as (n m) >> shift in 32-bit lanes, exact for 0 <= n < limit: with e = m J - 2^shift,
+// n m / 2^shift exceeds n / J by n e / (J 2^shift), less than 1 / J while n e < 2^shift; and
+// n m must not overflow. The shift allowing the largest n is picked.
+struct Divider {
+  std::uint32_t m = 1;
+  int shift = 0, limit = 0;
+};
+template <int J>
+constexpr Divider kDivider = [] {
+  Divider best;
+  for (int shift = 1; shift < 32; ++shift) {
+    const std::uint64_t power = std::uint64_t{1} << shift;
+    const std::uint64_t m = (power + J - 1) / J, e = m * J - power;
+    const std::uint64_t exact = e == 0 ? ~std::uint64_t{0} : (power - 1) / e + 1;
+    const std::uint64_t limit = std::min({exact, 0xFFFFFFFF / m + 1, std::uint64_t{0x7FFFFFFF}});
+    if (limit > static_cast<std::uint64_t>(best.limit))
+      best = {static_cast<std::uint32_t>(m), shift, static_cast<int>(limit)};
+  }
+  return best;
+}();
+
+template <int J>
+constexpr bool DividesExactly() {
+  for (std::uint32_t n = 0; n < static_cast<std::uint32_t>(kDivider<J>.limit); ++n) {
+    if ((n * kDivider<J>.m) >> kDivider<J>.shift != n / J) return false;
+  }
+  return true;
+}
+static_assert(DividesExactly<3>() && DividesExactly<5>() && DividesExactly<6>() &&
+              DividesExactly<7>() && kDivider<7>.limit >= 8192 * 7);
+
+// Source column or row of an enlarged coordinate n: an integer division by J. kNarrow: every
+// coordinate is below kDivider<J>.limit. Otherwise, where J is no power of two, it is done on
+// doubles: (n + 0.5) / J lies at least 1 / 2J from any integer, far more than the rounding of
+// the product can move it. Lanes that are left out may hold anything.
+template <int J, bool kNarrow, int N>
+MORVANE_LANE_INLINE Ints<N> DivideByFactor(const Ints<N>& n) {
   if constexpr ((J & (J - 1)) == 0) {
     return n >> std::countr_zero(static_cast<unsigned>(J));
+  } else if constexpr (kNarrow) {
+    const Words<N> q = reinterpret_cast<Words<N>>(n) * kDivider<J>.m >> kDivider<J>.shift;
+    return reinterpret_cast<Ints<N>>(q);
   } else {
     const Reals<N> scaled = (__builtin_convertvector(n, Reals<N>) + 0.5) * (1.0 / J);
     return __builtin_convertvector(scaled, Ints<N>);
   }
 }
 
-// Unsigned indices: no sign extension before each load.
+// The pixels at index, one load per lane (unsigned: no sign extension before each load).
 template <int N>
-MORVANE_LANE_INLINE Words<N> Fetch(const Pixel* pixels, Words<N> index) {
+MORVANE_LANE_INLINE Words<N> Fetch(const Pixel* pixels, const Words<N>& index) {
   Words<N> p;
   for (int l = 0; l < N; ++l) p[l] = pixels[index[l]];
   return p;
@@ -202,7 +238,7 @@ MORVANE_LANE_INLINE Words<N> Fetch(const Pixel* pixels, Words<N> index) {
 
 // The sum of all lanes, halving the vector in each step.
 template <int N>
-MORVANE_LANE_INLINE std::uint32_t LaneSum(Words<N> v) {
+MORVANE_LANE_INLINE std::uint32_t LaneSum(const Words<N>& v) {
   if constexpr (N == 1) {
     return v[0];
   } else {
@@ -214,15 +250,23 @@ MORVANE_LANE_INLINE std::uint32_t LaneSum(Words<N> v) {
   }
 }
 
+// ceil(2^32 / n): sum * it >> 32 is sum / n for every sum below 2^16 and n up to 64 (the error
+// stays below sum / 2^32 < 1 / n). A division would cost more than the rest of a small block.
+constexpr auto kReciprocals = [] {
+  std::array<std::uint64_t, 65> r{};
+  for (std::uint64_t n = 1; n <= 64; ++n) r[n] = ((std::uint64_t{1} << 32) + n - 1) / n;
+  return r;
+}();
+
 // The sums of one block's visible samples, packed: red and blue, alpha and green share a word
 // each, in halves that cannot carry into each other (64 x 255 < 65536).
 template <int N>
 struct PackedSums {
   Words<N> redBlue{}, alphaGreen{}, visible{};
 
-  MORVANE_LANE_INLINE void Add(Words<N> p) {
-    const auto shown = reinterpret_cast<Words<N>>((p >> 24) != 0);  // all ones where visible
-    p &= shown;
+  MORVANE_LANE_INLINE void Add(const Words<N>& pixels) {
+    const auto shown = reinterpret_cast<Words<N>>((pixels >> 24) != 0);  // all ones where visible
+    const Words<N> p = pixels & shown;
     visible -= shown;
     redBlue += p & 0x00FF00FFu;
     alphaGreen += (p >> 8) & 0x00FF00FFu;
@@ -231,25 +275,30 @@ struct PackedSums {
     const std::uint32_t count = LaneSum<N>(visible);
     if (count == 0) return 0;
     const std::uint32_t rb = LaneSum<N>(redBlue), ag = LaneSum<N>(alphaGreen);
-    return MakePixel((ag >> 16) / blockPixels, (rb >> 16) / count, (ag & 0xFFFF) / count,
-                     (rb & 0xFFFF) / count);
+    const std::uint64_t r = kReciprocals[count];
+    const auto share = [r](std::uint32_t sum) { return static_cast<std::uint32_t>(sum * r >> 32); };
+    return MakePixel((ag >> 16) / blockPixels, share(rb >> 16), share(ag & 0xFFFF),
+                     share(rb & 0xFFFF));
   }
 };
 
 // The lanes' values of a block's sample columns, from those of its first column on: one row's
-// worth, repeated for each row taken.
+// worth, repeated for each row taken. (Copying the row into memory twice and loading the
+// vector back would stall on store forwarding.)
 template <int J>
 MORVANE_LANE_INLINE Reals<kLanes<J>> RowLanes(const double* columns) {
   Reals<kLanes<J>> lanes;
-  auto* bytes = reinterpret_cast<char*>(&lanes);
-  constexpr std::size_t kRowBytes = kRowLanes<J> * sizeof(double);
-  for (int r = 0; r < kRows<J>; ++r) std::memcpy(bytes + r * kRowBytes, columns, kRowBytes);
+  if constexpr (kRows<J> == 1) {
+    std::memcpy(&lanes, columns, sizeof lanes);
+  } else {
+    for (int l = 0; l < kLanes<J>; ++l) lanes[l] = columns[l % kRowLanes<J>];
+  }
   return lanes;
 }
 
 // Sums the samples of block col, kLanes of them at a time. kChecked: some points may miss the
 // source and are left out.
-template <int J, bool kChecked>
+template <int J, bool kNarrow, bool kChecked>
 MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const RowProducts<J>& y) {
   static_assert(J * J <= 64, "packed sums hold at most 64 samples");
   constexpr int N = kLanes<J>;
@@ -264,7 +313,8 @@ MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const RowPro
     const auto sv = __builtin_convertvector(y.yCos[k] - xs, Ints<N>);  // y cos - x sin
     Ints<N> keep = spare;
     if constexpr (kChecked) keep &= (su >= 0) & (su < g.sampleW) & (sv >= 0) & (sv < g.sampleH);
-    const Ints<N> index = (DivideByFactor<J, N>(sv) * g.stride + DivideByFactor<J, N>(su)) & keep;
+    const Ints<N> index =
+        (DivideByFactor<J, kNarrow, N>(sv) * g.stride + DivideByFactor<J, kNarrow, N>(su)) & keep;
     sums.Add(Fetch<N>(g.pixels, reinterpret_cast<Words<N>>(index)) &
              reinterpret_cast<Words<N>>(keep));
   }
@@ -272,7 +322,7 @@ MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const RowPro
 }
 
 // Samples and paints one row of result blocks.
-template <int J>
+template <int J, bool kNarrow>
 MORVANE_LANE_CLONES void SampleBlockRow(const SampleGrid& g, int row, CDib& result) {
   RowProducts<J> y;
   for (int k = 0; k < J / kRows<J>; ++k) {
@@ -283,16 +333,20 @@ MORVANE_LANE_CLONES void SampleBlockRow(const SampleGrid& g, int row, CDib& resu
     }
   }
   const CornerReach reach(J - 1, g.cs, g.sn);
+  // The result starts clear, and painting onto a clear pixel stores the value, or 0 where its
+  // alpha is 0.
+  Pixel* out = result.Row(row);
+  const auto paint = [out](int col, Pixel p) { out[col] = AlphaOf(p) == 0 ? 0 : p; };
   for (int col = 0; col < result.GetWidth(); ++col) {
     const double u0 = g.xcs[col * J] + y.ySin[0][0], v0 = y.yCos[0][0] - g.xsn[col * J];
     switch (BlockCover(u0, v0, reach, g.sampleW, g.sampleH)) {
       case Cover::kNone:
         break;  // every sample is transparent
       case Cover::kAll:
-        result.PaintPixel(col, row, SampleBlock<J, false>(g, col, y));
+        paint(col, SampleBlock<J, kNarrow, false>(g, col, y));
         break;
       case Cover::kSome:
-        result.PaintPixel(col, row, SampleBlock<J, true>(g, col, y));
+        paint(col, SampleBlock<J, kNarrow, true>(g, col, y));
         break;
     }
   }
@@ -327,9 +381,17 @@ bool RotateSupersampled(CDib& image, double angle) {
   // it from a few hundred thousand samples on.
   constexpr double kParallelSamples = 1 << 18;
   const unsigned threads = static_cast<double>(width) * height * J * J < kParallelSamples ? 1 : 0;
+  const bool narrow = (J & (J - 1)) == 0 || std::max(g.sampleW, g.sampleH) < kDivider<J>.limit;
   ParallelFor(
       static_cast<std::size_t>(height),
-      [&](std::size_t row) { SampleBlockRow<J>(g, static_cast<int>(row), result); }, threads);
+      [&](std::size_t row) {
+        if (narrow) {
+          SampleBlockRow<J, true>(g, static_cast<int>(row), result);
+        } else if constexpr ((J & (J - 1)) != 0) {
+          SampleBlockRow<J, false>(g, static_cast<int>(row), result);
+        }
+      },
+      threads);
   image = std::move(result);
   return true;
 }

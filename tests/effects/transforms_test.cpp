@@ -172,7 +172,8 @@ TEST(RotateFree, AntiAliasedRotationIsEnlargeSampleShrink) {
 }
 
 // Scrambled colours in every channel, alpha 0 (colour bits kept), 1, 127, 254 and 255, and
-// opaque white patches whose blocks sum every channel to its largest value.
+// opaque white patches whose blocks sum every channel to its largest value. The padding past
+// each row's end is opaque, so that reading it by mistake shows.
 CDib Scrambled(int w, int h) {
   constexpr Pixel kAlphas[] = {0, 0, 1, 0x7F, 0xFE, 0xFF, 0xFF, 0xFF};
   CDib image;
@@ -183,6 +184,7 @@ CDib Scrambled(int w, int h) {
       const Pixel p = (x / 5 + y / 4) % 3 == 0 ? 0xFFFFFFFF : kAlphas[hash >> 29] << 24 | hash >> 5;
       image.SetPixel(x, y, p);
     }
+    std::fill(image.Row(y) + w, image.Row(y) + image.Stride(), 0xFF123456);
   }
   return image;
 }
@@ -204,6 +206,18 @@ TEST(RotateAntiAliased, MatchesThePlainRuleForEveryFactorSizeAndAngle) {
         ASSERT_EQ(PixelsOf(image), PixelsOf(expected)) << where;
       }
     }
+  }
+}
+
+TEST(RotateAntiAliased, MatchesThePlainRuleOnVeryWideImages) {
+  // Beyond about 8000 pixels enlarged 7 times the division by the factor takes another way.
+  const CDib source = Scrambled(8300, 1);
+  for (const double angle : {0.1, -0.1}) {
+    CDib image = Copy(source);
+    ASSERT_TRUE(RotateAntiAliased(image, angle, 7));
+    const CDib expected = ReferenceSupersampled(source, angle, 7);
+    ASSERT_EQ(image.GetHeight(), expected.GetHeight()) << angle;
+    ASSERT_EQ(PixelsOf(image), PixelsOf(expected)) << angle;
   }
 }
 
