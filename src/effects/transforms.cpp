@@ -99,7 +99,9 @@ bool RotateNearest(CDib& image, double angle) {
 // Helpers of a cloned loop are inlined into it, so that they too use its instruction set; how
 // a call would pass wide vectors does not matter then.
 #define MORVANE_LANE_INLINE [[gnu::always_inline]] inline
+#if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 // N sample points side by side: their source coordinates, and what they yield.
 template <int N>
@@ -313,10 +315,11 @@ MORVANE_LANE_INLINE Pixel SampleBlock(const SampleGrid& g, int col, const RowPro
     const auto sv = __builtin_convertvector(y.yCos[k] - xs, Ints<N>);  // y cos - x sin
     Ints<N> keep = spare;
     if constexpr (kChecked) keep &= (su >= 0) & (su < g.sampleW) & (sv >= 0) & (sv < g.sampleH);
-    const Ints<N> index =
-        (DivideByFactor<J, kNarrow, N>(sv) * g.stride + DivideByFactor<J, kNarrow, N>(su)) & keep;
-    sums.Add(Fetch<N>(g.pixels, reinterpret_cast<Words<N>>(index)) &
-             reinterpret_cast<Words<N>>(keep));
+    // Unsigned, so that the lanes left out may wrap around harmlessly.
+    const auto qy = reinterpret_cast<Words<N>>(DivideByFactor<J, kNarrow, N>(sv));
+    const auto qx = reinterpret_cast<Words<N>>(DivideByFactor<J, kNarrow, N>(su));
+    const auto kept = reinterpret_cast<Words<N>>(keep);
+    sums.Add(Fetch<N>(g.pixels, (qy * static_cast<std::uint32_t>(g.stride) + qx) & kept) & kept);
   }
   return sums.Result(J * J);
 }
