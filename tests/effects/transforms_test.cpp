@@ -221,6 +221,18 @@ TEST(RotateAntiAliased, MatchesThePlainRuleOnVeryWideImages) {
   }
 }
 
+TEST(RotateAntiAliased, MatchesThePlainRuleWhenSpreadOverCores) {
+  // Millions of samples: the rows of blocks are shared among threads.
+  const CDib source = Scrambled(300, 290);
+  for (const auto& [angle, j] : {std::pair{3.0, 7}, {-33.3, 8}}) {
+    CDib image = Copy(source);
+    ASSERT_TRUE(RotateAntiAliased(image, angle, j));
+    const CDib expected = ReferenceSupersampled(source, angle, j);
+    ASSERT_EQ(image.GetHeight(), expected.GetHeight()) << angle;
+    ASSERT_EQ(PixelsOf(image), PixelsOf(expected)) << angle;
+  }
+}
+
 TEST(RotateAntiAliased, FullChannelsAverageBackToThemselves) {
   // 64 samples of 255 in every channel: the largest sums a block can hold.
   CDib image = Filled(24, 24, 0xFFFFFFFF);
