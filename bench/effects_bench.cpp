@@ -67,6 +67,11 @@ const std::vector<std::pair<const char*, Setting>>& Expensive() {
       {"custom-rotate",
        {"45 anti-aliased level 16", {{"angle", {45}}, {"anti-aliasing-level", {16}}}}},
       {"custom-rotate", {"45 anti-aliased", {{"angle", {45}}}}},
+      {"custom-rotate",
+       {"30 anti-aliased level 16", {{"angle", {30}}, {"anti-aliasing-level", {16}}}}},
+      {"custom-rotate", {"30 anti-aliased", {{"angle", {30}}}}},
+      {"custom-rotate",
+       {"-7 anti-aliased level 6", {{"angle", {-7}}, {"anti-aliasing-level", {6}}}}},
       {"custom-rotate", {"45 nearest", {{"angle", {45}}, {"anti-aliasing", {0}}}}},
   };
   return settings;

@@ -21,6 +21,11 @@ bool RotateExact(CDib& image, int angle);
 // that no corner of the source falls outside it.
 bool RotateFree(CDib& image, CustomRotateParams params);
 
+// The anti-aliased free rotation by any finite angle in degrees (clockwise): every point of the
+// image enlarged factor times (1..8, clamped) is sampled and each factor x factor block averaged
+// back into one pixel. Returns false for an empty image or an angle that is not finite.
+bool RotateAntiAliased(CDib& image, double angle, int factor);
+
 // Reduces source by the integer factor source width / destination width into destination,
 // averaging each block's visible pixels (alpha over the whole block). Returns false when the
 // sizes do not divide.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <utility>
 
 #include "effect_test_support.h"
 #include "effects/effect_registry.h"
@@ -168,6 +169,84 @@ TEST(RotateFree, AntiAliasedRotationIsEnlargeSampleShrink) {
       EXPECT_EQ(PixelsOf(image), PixelsOf(expected)) << angle << " " << level;
     }
   }
+}
+
+// Scrambled colours in every channel, alpha 0 (colour bits kept), 1, 127, 254 and 255, and
+// opaque white patches whose blocks sum every channel to its largest value. The padding past
+// each row's end is opaque, so that reading it by mistake shows.
+CDib Scrambled(int w, int h) {
+  constexpr Pixel kAlphas[] = {0, 0, 1, 0x7F, 0xFE, 0xFF, 0xFF, 0xFF};
+  CDib image;
+  EXPECT_TRUE(image.Create(w, h));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const auto hash = static_cast<Pixel>(x * 2654435761u ^ y * 40503u ^ (x + 7) * (y + 3) * 97u);
+      const Pixel p = (x / 5 + y / 4) % 3 == 0 ? 0xFFFFFFFF : kAlphas[hash >> 29] << 24 | hash >> 5;
+      image.SetPixel(x, y, p);
+    }
+    std::fill(image.Row(y) + w, image.Row(y) + image.Stride(), 0xFF123456);
+  }
+  return image;
+}
+
+TEST(RotateAntiAliased, MatchesThePlainRuleForEveryFactorSizeAndAngle) {
+  // Small and fractional angles put block corners right at the source's edges; 1 x 1 and
+  // 3 x 7 give boxes of one or two blocks, 33 x 17 and 40 x 40 blocks wholly inside.
+  const double angles[] = {-90, -60.25, -45, -12.5, -1, -0.5, 0.5, 1, 7.3, 45, 89.5, 90};
+  for (const auto& [w, h] : {std::pair{1, 1}, {3, 7}, {33, 17}, {40, 40}}) {
+    const CDib source = Scrambled(w, h);
+    for (int j = 1; j <= 8; ++j) {
+      for (const double angle : angles) {
+        CDib image = Copy(source);
+        ASSERT_TRUE(RotateAntiAliased(image, angle, j));
+        const CDib expected = ReferenceSupersampled(source, angle, j);
+        const auto where = ::testing::Message() << w << "x" << h << " J " << j << " " << angle;
+        ASSERT_EQ(image.GetWidth(), expected.GetWidth()) << where;
+        ASSERT_EQ(image.GetHeight(), expected.GetHeight()) << where;
+        ASSERT_EQ(PixelsOf(image), PixelsOf(expected)) << where;
+      }
+    }
+  }
+}
+
+TEST(RotateAntiAliased, MatchesThePlainRuleOnVeryWideImages) {
+  // Beyond about 8000 pixels enlarged 7 times the division by the factor takes another way.
+  const CDib source = Scrambled(8300, 1);
+  for (const double angle : {0.1, -0.1}) {
+    CDib image = Copy(source);
+    ASSERT_TRUE(RotateAntiAliased(image, angle, 7));
+    const CDib expected = ReferenceSupersampled(source, angle, 7);
+    ASSERT_EQ(image.GetHeight(), expected.GetHeight()) << angle;
+    ASSERT_EQ(PixelsOf(image), PixelsOf(expected)) << angle;
+  }
+}
+
+TEST(RotateAntiAliased, MatchesThePlainRuleWhenSpreadOverCores) {
+  // Millions of samples: the rows of blocks are shared among threads.
+  const CDib source = Scrambled(300, 290);
+  for (const auto& [angle, j] : {std::pair{3.0, 7}, {-33.3, 8}}) {
+    CDib image = Copy(source);
+    ASSERT_TRUE(RotateAntiAliased(image, angle, j));
+    const CDib expected = ReferenceSupersampled(source, angle, j);
+    ASSERT_EQ(image.GetHeight(), expected.GetHeight()) << angle;
+    ASSERT_EQ(PixelsOf(image), PixelsOf(expected)) << angle;
+  }
+}
+
+TEST(RotateAntiAliased, FullChannelsAverageBackToThemselves) {
+  // 64 samples of 255 in every channel: the largest sums a block can hold.
+  CDib image = Filled(24, 24, 0xFFFFFFFF);
+  ASSERT_TRUE(RotateAntiAliased(image, 30, 8));
+  EXPECT_EQ(At(image, image.GetWidth() / 2, image.GetHeight() / 2), 0xFFFFFFFFu);
+}
+
+TEST(RotateAntiAliased, RefusesEmptyImagesAndAnglesThatAreNotNumbers) {
+  CDib image = Filled(4, 4, 0xFF102030);
+  EXPECT_FALSE(RotateAntiAliased(image, std::nan(""), 4));
+  EXPECT_FALSE(RotateAntiAliased(image, INFINITY, 4));
+  EXPECT_EQ(image.GetWidth(), 4);
+  CDib empty;
+  EXPECT_FALSE(RotateAntiAliased(empty, 30, 4));
 }
 
 TEST(RotateFree, AntiAliasingFactorIsBounded) {
