@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/cpu_clones.h"
 #include "image/parallel.h"
 
 namespace morvane {
@@ -88,14 +89,6 @@ bool RotateNearest(CDib& image, double angle) {
   return true;
 }
 
-// The sampling loops below are also compiled for AVX2 where the platform can pick a version at
-// load time. Only wider registers are used: no fused multiply-add, whose single rounding would
-// move sample points (the build also keeps the compiler from fusing them in this file).
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-#define MORVANE_LANE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define MORVANE_LANE_CLONES
-#endif
 // Helpers of a cloned loop are inlined into it, so that they too use its instruction set; how
 // a call would pass wide vectors does not matter then.
 #define MORVANE_LANE_INLINE [[gnu::always_inline]] inline

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "image/cpu_clones.h"
+
 namespace morvane {
 namespace {
 
@@ -13,13 +15,6 @@ using Byte = std::uint8_t;
 
 enum FilterType : Byte { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
-// The row loops below are also compiled for AVX2 where the platform can pick a version at load
-// time; the default version is plain SSE2 on x86-64 and portable elsewhere.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-#define MORVANE_LANE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define MORVANE_LANE_CLONES
-#endif
 // Row loops are inlined into the cloned function, so that each version compiles them for its
 // own instruction set.
 #if defined(__GNUC__)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/cpu_clones.h"
 #include "image/dib.h"
 
 namespace morvane::stretch {
@@ -79,15 +80,6 @@ class ContributionTable {
   int widest_ = 0;
   double taps_ = 0;
 };
-
-// The lane loops below are also compiled for AVX2 where the platform can pick a version at load
-// time. Only wider registers are used: no fused multiply-add, whose single rounding would change
-// the sums (the build also keeps the compiler from fusing them in this file).
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-#define MORVANE_LANE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define MORVANE_LANE_CLONES
-#endif
 
 // g from t, the summed weight of the fully transparent pixels under the kernel.
 inline double ColourGain(double t) {
