@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "formats/file_io.h"
 #include "formats/gif_lzw.h"
@@ -130,16 +131,40 @@ class RowAssembler final : public GifIndexSink {
   bool outOfMemory_ = false;
 };
 
-struct ImageDescriptor {
+// An image's descriptor and what precedes its data.
+struct ImageHeader {
   int width = 0;
   int height = 0;
   std::uint8_t packed = 0;
+  ColorTable local;
+  int minCodeSize = 0;
+
+  bool HasLocalTable() const { return (packed & 0x80) != 0; }
+  bool Interlaced() const { return (packed & 0x40) != 0; }
+  // Images of no pixels or with an impossible code size hold nothing to decode.
+  bool Decodable() const {
+    return width != 0 && height != 0 && GifLzwDecoder::IsValidCodeSize(minCodeSize);
+  }
 };
+
+// Reads the descriptor after the image separator; false when the input ends within it.
+bool ReadImageHeader(ByteReader& in, ImageHeader& h) {
+  in.Skip(4);  // left and top: every image is decoded onto a canvas of its own
+  h.width = in.U16();
+  h.height = in.U16();
+  h.packed = in.U8();
+  if (h.HasLocalTable()) ReadColorTable(in, h.packed, h.local);
+  h.minCodeSize = in.U8();
+  return in.ok();
+}
 
 class GifReader {
  public:
   explicit GifReader(Bytes data) : in_(data) {}
 
+  // Only the last image that stores a row is the result. The blocks are walked first without
+  // decoding, and the images then decoded from the last one back until one stores a row: an
+  // animation of many large images costs one canvas, not one per image.
   Status Run(CDib& result) {
     if (!in_.Expect("GIF8")) return {ErrorCode::kBadFormat, "not a GIF file"};
     in_.Skip(6);  // rest of the signature, logical screen size
@@ -150,15 +175,26 @@ class GifReader {
     }
     Status walk = WalkBlocks();
     if (!walk.ok()) return walk;
-    if (!haveImage_) {
-      return sawImage_ ? Status(ErrorCode::kTruncated, "GIF image data is missing or corrupt")
-                       : Status(ErrorCode::kNoImages, "GIF file holds no image");
+    for (auto image = images_.rbegin(); image != images_.rend(); ++image) {
+      CDib canvas;
+      Result<int> rows = Decode(*image, canvas);
+      if (!rows.ok()) return rows.status();
+      if (*rows > 0) {
+        result = std::move(canvas);
+        return Status::Ok();
+      }
     }
-    result = std::move(image_);
-    return Status::Ok();
+    return sawImage_ ? Status(ErrorCode::kTruncated, "GIF image data is missing or corrupt")
+                     : Status(ErrorCode::kNoImages, "GIF file holds no image");
   }
 
  private:
+  // Where a decodable image's descriptor starts, and the transparent index given for it.
+  struct ImageAt {
+    std::size_t descriptor = 0;
+    int transparent = -1;
+  };
+
   Status WalkBlocks() {
     for (;;) {
       const std::uint8_t introducer = in_.U8();
@@ -167,7 +203,7 @@ class GifReader {
         if (!ReadExtension()) return Status::Ok();
       } else if (introducer == kImageSeparator) {
         bool more = true;
-        Status st = ReadImage(more);
+        Status st = NoteImage(more);
         if (!st.ok() || !more) return st;
       } else {
         return Status::Ok();  // the trailer, or something no reader can go past
@@ -187,53 +223,48 @@ class GifReader {
     return SkipGifSubBlocks(in_);
   }
 
-  // Decodes one image. more becomes false when the input cannot be walked any further.
-  Status ReadImage(bool& more) {
+  // Notes one image and passes over its data. more becomes false when the input cannot be
+  // walked any further (a cut-short image is still noted: its stored rows count).
+  Status NoteImage(bool& more) {
     sawImage_ = true;
-    ImageDescriptor d;
-    in_.Skip(4);  // left and top: every image is decoded onto a canvas of its own
-    d.width = in_.U16();
-    d.height = in_.U16();
-    d.packed = in_.U8();
-    ColorTable local;
-    const bool haveLocal = (d.packed & 0x80) != 0;
-    if (haveLocal) ReadColorTable(in_, d.packed, local);
-    const int minCodeSize = in_.U8();
-    if (!in_.ok()) {
+    const std::size_t at = in_.Position();
+    ImageHeader h;
+    if (!ReadImageHeader(in_, h)) {
       more = false;
       return Status::Ok();
     }
     // A graphic control extension describes only the image that follows it.
     const int transparent = std::exchange(transparent_, -1);
-    if (d.width == 0 || d.height == 0 || !GifLzwDecoder::IsValidCodeSize(minCodeSize)) {
-      more = SkipGifSubBlocks(in_);
-      return Status::Ok();
+    if (h.Decodable()) {
+      if (static_cast<std::uint64_t>(StrideFor(h.width)) * h.height * sizeof(Pixel) >
+          kMaxImageBytes) {
+        return {ErrorCode::kTooLarge, "GIF image of " + std::to_string(h.width) + " x " +
+                                          std::to_string(h.height) + " pixels is too large"};
+      }
+      images_.push_back({at, transparent});
     }
-    if (static_cast<std::uint64_t>(StrideFor(d.width)) * d.height * sizeof(Pixel) >
-        kMaxImageBytes) {
-      return {ErrorCode::kTooLarge, "GIF image of " + std::to_string(d.width) + " x " +
-                                        std::to_string(d.height) + " pixels is too large"};
-    }
-    CDib canvas;
-    RowAssembler rows(canvas, d.width, d.height, haveLocal ? local : global_, transparent,
-                      (d.packed & 0x40) != 0);
-    GifLzwDecoder decoder(minCodeSize);
-    const GifLzwEnd end = decoder.Run(in_, rows);
-    if (rows.OutOfMemory()) return {ErrorCode::kOutOfMemory, "no memory for the GIF image"};
-    if (rows.RowsStored() > 0) {
-      image_ = std::move(canvas);
-      haveImage_ = true;
-    }
-    more = end != GifLzwEnd::kTruncated && decoder.SkipToTerminator(in_);
+    more = SkipGifSubBlocks(in_);
     return Status::Ok();
+  }
+
+  // Decodes one noted image onto a canvas of its own; the number of rows it stored.
+  Result<int> Decode(const ImageAt& image, CDib& canvas) {
+    ByteReader in(in_.Data(), image.descriptor);
+    ImageHeader h;
+    ReadImageHeader(in, h);
+    RowAssembler rows(canvas, h.width, h.height, h.HasLocalTable() ? h.local : global_,
+                      image.transparent, h.Interlaced());
+    GifLzwDecoder decoder(h.minCodeSize);
+    decoder.Run(in, rows);
+    if (rows.OutOfMemory()) return Status(ErrorCode::kOutOfMemory, "no memory for the GIF image");
+    return rows.RowsStored();
   }
 
   ByteReader in_;
   ColorTable global_;
   int transparent_ = -1;
   bool sawImage_ = false;
-  bool haveImage_ = false;
-  CDib image_;
+  std::vector<ImageAt> images_;
 };
 
 // --- Writing ----------------------------------------------------------------------------------

@@ -549,6 +549,40 @@ TEST(GifRead, RefusesAnImageOverOneGibibyteBeforeAllocating) {
   EXPECT_EQ(image.GetWidth(), 0);
 }
 
+TEST(GifRead, AnEarlierImageServesWhenTheLaterOnesStoreNoRow) {
+  HandImage first;
+  first.width = 2;
+  first.height = 2;
+  first.indices = {1, 2, 3, 4};
+  first.transparent = 2;
+  HandImage second;  // its one pixel does not complete a row of 3
+  second.width = 3;
+  second.indices = {5};
+  HandImage third;  // no data at all
+  third.indices = {};
+  CDib image;
+  ASSERT_TRUE(ReadGif(HandGif(256, {first, second, third}), image).ok());
+  ASSERT_EQ(image.GetWidth(), 2);
+  EXPECT_EQ(PixelsOf(image), Expected(first, 0xFF, 256));
+  EXPECT_EQ(AlphaOf(image.GetPixel(1, 0)), 0u) << "the first image keeps its transparent index";
+}
+
+TEST(GifRead, ManyLargeImagesCostOneCanvas) {
+  // Each image claims 8000 x 8000 pixels (256 MB) and stores one row. Decoding every image onto
+  // a canvas of its own cleared gigabytes; only the last one needs a canvas.
+  std::vector<HandImage> images(48);
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    images[i].width = 8000;
+    images[i].height = 8000;
+    images[i].indices.assign(8000, static_cast<int>(i % 200));
+  }
+  CDib image;
+  ASSERT_TRUE(ReadGif(HandGif(256, images), image).ok());
+  ASSERT_EQ(image.GetWidth(), 8000);
+  EXPECT_EQ(image.GetPixel(7999, 0), TableColor(47) | 0xFF000000u);
+  EXPECT_EQ(image.GetPixel(0, 1), 0u);
+}
+
 TEST(GifRead, EmptyImageIsSkipped) {
   HandImage empty;
   empty.width = 0;
