@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <vector>
 
+#include "bench_pictures.h"
 #include "formats/png_codec.h"
 #include "formats/png_filter.h"
 #include "image/dib.h"
@@ -31,22 +31,7 @@ CDib Disc(int size) {
 }
 
 CDib Photo(int size) {
-  CDib dib;
-  dib.Create(size, size);
-  std::mt19937 random(20261208);
-  std::normal_distribution<double> noise(0.0, 6.0);
-  const auto channel = [&](double smooth) {
-    return static_cast<std::uint32_t>(std::clamp(smooth + noise(random), 0.0, 255.0));
-  };
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const double red = 128 + 100 * std::sin(x / 40.0) * std::cos(y / 55.0);
-      const double green = x * 0.6 + y * 0.3;
-      const double blue = 255 - y * 0.8 + 30 * std::sin((x + y) / 23.0);
-      dib.SetPixel(x, y, MakePixel(255, channel(red), channel(green), channel(blue)));
-    }
-  }
-  return dib;
+  return bench::PhotoLikePicture(size, 20261208);
 }
 
 const CDib& Picture(int which) {

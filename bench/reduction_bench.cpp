@@ -1,10 +1,8 @@
 // Colour reduction on a 256 x 256 photo-like image: smooth gradients plus noise, fixed seed.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
-#include <random>
 
+#include "bench_pictures.h"
 #include "image/color_reduction.h"
 #include "image/dib.h"
 
@@ -14,24 +12,7 @@ namespace {
 constexpr int kSize = 256;
 
 const CDib& Photo() {
-  static const CDib photo = [] {
-    CDib dib;
-    dib.Create(kSize, kSize);
-    std::mt19937 random(20240611);
-    std::normal_distribution<double> noise(0.0, 6.0);
-    auto channel = [&](double smooth) {
-      return static_cast<std::uint32_t>(std::clamp(smooth + noise(random), 0.0, 255.0));
-    };
-    for (int y = 0; y < kSize; ++y) {
-      for (int x = 0; x < kSize; ++x) {
-        const double red = 128 + 100 * std::sin(x / 40.0) * std::cos(y / 55.0);
-        const double green = x * 0.6 + y * 0.3;
-        const double blue = 255 - y * 0.8 + 30 * std::sin((x + y) / 23.0);
-        dib.SetPixel(x, y, MakePixel(255, channel(red), channel(green), channel(blue)));
-      }
-    }
-    return dib;
-  }();
+  static const CDib photo = bench::PhotoLikePicture(kSize, 20240611);
   return photo;
 }
 
