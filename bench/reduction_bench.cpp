@@ -1,7 +1,6 @@
 // Colour reduction on a 256 x 256 photo-like image: smooth gradients plus noise, fixed seed.
 #include <benchmark/benchmark.h>
 
-
 #include "bench_pictures.h"
 #include "image/color_reduction.h"
 #include "image/dib.h"
