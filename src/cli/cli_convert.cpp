@@ -56,10 +56,10 @@ struct ConvertRequest {
 };
 
 const OptionSpec kSpec = [] {
-  OptionSpec spec{{"--group", "--frame", "--sizes", "--formats"},
-                  {"--standard", "--sort", "--help"}};
-  AddOutputOptionNames(spec);
-  return spec;
+  OptionSpec options{{"--group", "--frame", "--sizes", "--formats"},
+                     {"--standard", "--sort", "--help"}};
+  AddOutputOptionNames(options);
+  return options;
 }();
 
 bool ValidFormats(const std::vector<int>& formats) {

@@ -82,9 +82,9 @@ std::string BuildDrawUsage() {
 }
 
 const OptionSpec kSpec = [] {
-  OptionSpec spec{{"--script", "--frame"}, {"--help"}};
-  AddOutputOptionNames(spec);
-  return spec;
+  OptionSpec options{{"--script", "--frame"}, {"--help"}};
+  AddOutputOptionNames(options);
+  return options;
 }();
 
 bool ReadScriptText(const std::string& source, std::string& text) {

@@ -79,12 +79,12 @@ const char* const kOutputOptionsHelp =
     "  --grayscale          a grey JPEG\n"
     "  --depth N            PNG depth or BMP bit count: 1, 4, 8, 24, 32 (default: the frame's)\n";
 
-void AddOutputOptionNames(OptionSpec& spec) {
+void AddOutputOptionNames(OptionSpec& options) {
   for (const char* name : {"--hotspot", "--rate", "--title", "--author", "--alpha-level", "--matte",
                            "--quality", "--depth"}) {
-    spec.valued.insert(name);
+    options.valued.insert(name);
   }
-  spec.flags.insert("--grayscale");
+  options.flags.insert("--grayscale");
 }
 
 std::string ReadOutputOptions(const ParsedArgs& parsed, OutputOptions& options) {

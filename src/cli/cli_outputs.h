@@ -27,7 +27,7 @@ struct OutputOptions {
 
 // The options that shape what is written, as convert and draw take them, and their help lines.
 extern const char* const kOutputOptionsHelp;
-void AddOutputOptionNames(OptionSpec& spec);
+void AddOutputOptionNames(OptionSpec& options);
 // Reads them into options; the problem (naming the option) or empty.
 std::string ReadOutputOptions(const ParsedArgs& parsed, OutputOptions& options);
 
