@@ -134,10 +134,36 @@ class TipPanel : public ToolPanel {
   QButtonGroup* group_;
 };
 
-class RectanglePanel : public ToolPanel {
+// A panel whose values are the tool settings stored in its section: read into the canvas and
+// shown on Load, written back from the canvas on Save.
+class SectionPanel : public ToolPanel {
+ public:
+  SectionPanel(const QString& title, std::string_view section, Settings& settings,
+               CanvasSession& session, QWidget* parent)
+      : ToolPanel(title, section, settings, parent), session_(session) {}
+  void Load() override {
+    LoadMinimized();
+    LoadSection(settings_, Section(), Tools());
+    Show();
+  }
+  void Save() override {
+    ToolPanel::Save();
+    SaveSection(settings_, Section(), Tools());
+  }
+
+ protected:
+  ToolSettings& Tools() { return session_.Canvas().tools; }
+  // Puts the canvas's values into the controls without signalling a change.
+  virtual void Show() = 0;
+
+ private:
+  CanvasSession& session_;
+};
+
+class RectanglePanel : public SectionPanel {
  public:
   RectanglePanel(Settings& settings, CanvasSession& session, QWidget* parent)
-      : ToolPanel(tr("Rectangle"), kRectanglePanelSection, settings, parent), session_(session) {
+      : SectionPanel(tr("Rectangle"), kRectanglePanelSection, settings, session, parent) {
     auto* grid = new QGridLayout(Body());
     width_ = AddSlider(grid, 0, tr("Round width"), 0, 64).slider;
     height_ = AddSlider(grid, 1, tr("Round height"), 0, 64).slider;
@@ -153,34 +179,24 @@ class RectanglePanel : public ToolPanel {
     });
     connect(link_, &QCheckBox::toggled, this, [this](bool on) { Corners().link = on; });
   }
-  void Load() override {
-    LoadMinimized();
-    LoadSection(settings_, Section(), session_.Canvas().tools);
-    Show();
-  }
-  void Save() override {
-    ToolPanel::Save();
-    SaveSection(settings_, Section(), session_.Canvas().tools);
-  }
 
  private:
-  RectangleToolSettings& Corners() { return session_.Canvas().tools.rectangle; }
-  void Show() {
+  RectangleToolSettings& Corners() { return Tools().rectangle; }
+  void Show() override {
     SetSliderQuietly(width_, Corners().roundWidth);
     SetSliderQuietly(height_, Corners().roundHeight);
     const QSignalBlocker block(link_);
     link_->setChecked(Corners().link);
   }
-  CanvasSession& session_;
   QSlider* width_;
   QSlider* height_;
   QCheckBox* link_;
 };
 
-class PolygonPanel : public ToolPanel {
+class PolygonPanel : public SectionPanel {
  public:
   PolygonPanel(Settings& settings, CanvasSession& session, QWidget* parent)
-      : ToolPanel(tr("Polygon"), kPolygonPanelSection, settings, parent), session_(session) {
+      : SectionPanel(tr("Polygon"), kPolygonPanelSection, settings, session, parent) {
     auto* grid = new QGridLayout(Body());
     count_ = AddSlider(grid, 0, tr("Count"), 3, 15).slider;
     proportion_ = AddSlider(grid, 1, tr("Proportion"), -100, 100).slider;
@@ -190,31 +206,24 @@ class PolygonPanel : public ToolPanel {
     connect(proportion_, &QSlider::valueChanged, this, [this](int v) { Polygon().proportion = v; });
     connect(convex_, &QCheckBox::toggled, this, [this](bool on) { Polygon().convex = on; });
   }
-  void Load() override {
-    LoadMinimized();
-    LoadSection(settings_, Section(), session_.Canvas().tools);
+
+ private:
+  PolygonToolSettings& Polygon() { return Tools().polygon; }
+  void Show() override {
     SetSliderQuietly(count_, Polygon().count);
     SetSliderQuietly(proportion_, Polygon().proportion);
     const QSignalBlocker block(convex_);
     convex_->setChecked(Polygon().convex);
   }
-  void Save() override {
-    ToolPanel::Save();
-    SaveSection(settings_, Section(), session_.Canvas().tools);
-  }
-
- private:
-  PolygonToolSettings& Polygon() { return session_.Canvas().tools.polygon; }
-  CanvasSession& session_;
   QSlider* count_;
   QSlider* proportion_;
   QCheckBox* convex_;
 };
 
-class ReplacePanel : public ToolPanel {
+class ReplacePanel : public SectionPanel {
  public:
   ReplacePanel(Settings& settings, CanvasSession& session, QWidget* parent)
-      : ToolPanel(tr("Replace colors"), kReplacePanelSection, settings, parent), session_(session) {
+      : SectionPanel(tr("Replace colors"), kReplacePanelSection, settings, session, parent) {
     auto* grid = new QGridLayout(Body());
     hue_ = AddSlider(grid, 0, tr("Hue delta"), 1, 180).slider;
     luminance_ = AddSlider(grid, 1, tr("Luminance delta"), 1, 100).slider;
@@ -222,7 +231,7 @@ class ReplacePanel : public ToolPanel {
     grid->addWidget(single_, 2, 0, 1, 3);
     // The three values go into the canvas together on every change.
     auto push = [this] {
-      ReplaceToolSettings& r = session_.Canvas().tools.replace;
+      ReplaceToolSettings& r = Tools().replace;
       r.hueDelta = hue_->value();
       r.luminanceDelta = luminance_->value();
       r.singleDestination = single_->isChecked();
@@ -231,22 +240,15 @@ class ReplacePanel : public ToolPanel {
     connect(luminance_, &QSlider::valueChanged, this, push);
     connect(single_, &QCheckBox::toggled, this, push);
   }
-  void Load() override {
-    LoadMinimized();
-    LoadSection(settings_, Section(), session_.Canvas().tools);
-    const ReplaceToolSettings& r = session_.Canvas().tools.replace;
+
+ private:
+  void Show() override {
+    const ReplaceToolSettings& r = Tools().replace;
     SetSliderQuietly(hue_, r.hueDelta);
     SetSliderQuietly(luminance_, r.luminanceDelta);
     const QSignalBlocker block(single_);
     single_->setChecked(r.singleDestination);
   }
-  void Save() override {
-    ToolPanel::Save();
-    SaveSection(settings_, Section(), session_.Canvas().tools);
-  }
-
- private:
-  CanvasSession& session_;
   QSlider* hue_;
   QSlider* luminance_;
   QCheckBox* single_;
