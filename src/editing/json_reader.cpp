@@ -67,64 +67,57 @@ class Parser {
     }
   }
 
+  // Consumes c when it is the next character.
+  bool Accept(char c) {
+    if (pos_ >= s_.size() || s_[pos_] != c) return false;
+    ++pos_;
+    return true;
+  }
+
+  // After an item of an object or array: true to read another, false at the closing bracket or
+  // on an error (ok tells which).
+  bool NextItem(char close, const char* expected, bool& ok) {
+    SkipSpace();
+    if (Accept(',')) return true;
+    ok = Accept(close) || Fail(expected);
+    return false;
+  }
+
   bool Object(JsonValue& out, int depth) {
     out.kind = JsonValue::Kind::kObject;
     ++pos_;
     SkipSpace();
-    if (pos_ < s_.size() && s_[pos_] == '}') {
-      ++pos_;
-      return true;
-    }
+    if (Accept('}')) return true;
     std::unordered_set<std::string> names;
-    for (;;) {
+    bool ok = true;
+    do {
       SkipSpace();
       if (pos_ >= s_.size() || s_[pos_] != '"') return Fail("expected a member name");
       std::string name;
       if (!String(name)) return false;
       if (!names.insert(name).second) return Fail("duplicate member name");
       SkipSpace();
-      if (pos_ >= s_.size() || s_[pos_] != ':') return Fail("expected ':'");
-      ++pos_;
+      if (!Accept(':')) return Fail("expected ':'");
       SkipSpace();
       out.keys.push_back(std::move(name));
       out.items.emplace_back();
       if (!Value(out.items.back(), depth + 1)) return false;
-      SkipSpace();
-      if (pos_ < s_.size() && s_[pos_] == ',') {
-        ++pos_;
-        continue;
-      }
-      if (pos_ < s_.size() && s_[pos_] == '}') {
-        ++pos_;
-        return true;
-      }
-      return Fail("expected ',' or '}'");
-    }
+    } while (NextItem('}', "expected ',' or '}'", ok));
+    return ok;
   }
 
   bool Array(JsonValue& out, int depth) {
     out.kind = JsonValue::Kind::kArray;
     ++pos_;
     SkipSpace();
-    if (pos_ < s_.size() && s_[pos_] == ']') {
-      ++pos_;
-      return true;
-    }
-    for (;;) {
+    if (Accept(']')) return true;
+    bool ok = true;
+    do {
       SkipSpace();
       out.items.emplace_back();
       if (!Value(out.items.back(), depth + 1)) return false;
-      SkipSpace();
-      if (pos_ < s_.size() && s_[pos_] == ',') {
-        ++pos_;
-        continue;
-      }
-      if (pos_ < s_.size() && s_[pos_] == ']') {
-        ++pos_;
-        return true;
-      }
-      return Fail("expected ',' or ']'");
-    }
+    } while (NextItem(']', "expected ',' or ']'", ok));
+    return ok;
   }
 
   bool Hex4(unsigned& v) {
@@ -234,16 +227,9 @@ class Parser {
       while (pos_ < s_.size() && s_[pos_] >= '0' && s_[pos_] <= '9') ++pos_;
       return pos_ > from;
     };
-    if (pos_ < s_.size() && s_[pos_] == '-') ++pos_;
-    if (pos_ < s_.size() && s_[pos_] == '0') {
-      ++pos_;
-    } else if (!digits()) {
-      return Fail("expected a value");
-    }
-    if (pos_ < s_.size() && s_[pos_] == '.') {
-      ++pos_;
-      if (!digits()) return Fail("digits expected after '.'");
-    }
+    Accept('-');
+    if (!Accept('0') && !digits()) return Fail("expected a value");
+    if (Accept('.') && !digits()) return Fail("digits expected after '.'");
     if (pos_ < s_.size() && (s_[pos_] == 'e' || s_[pos_] == 'E')) {
       ++pos_;
       if (pos_ < s_.size() && (s_[pos_] == '+' || s_[pos_] == '-')) ++pos_;
