@@ -38,6 +38,19 @@ double EllipseHalfWidth(double cy, double rx, double ry, double yc) {
   return rx * std::sqrt(1 - d * d);
 }
 
+// The ellipse inscribed in a box; valid only when both radii are positive.
+struct Ellipse {
+  double cx, cy, rx, ry;
+  Ellipse(double left, double top, double right, double bottom)
+      : cx((left + right) / 2),
+        cy((top + bottom) / 2),
+        rx((right - left) / 2),
+        ry((bottom - top) / 2) {}
+  bool Valid() const { return rx > 0 && ry > 0; }
+  // Half the width of the ellipse on the line y = yc; negative above and below it.
+  double HalfWidthAt(double yc) const { return EllipseHalfWidth(cy, rx, ry, yc); }
+};
+
 void WalkSegment(CoverageMask& mask, int x0, int y0, int x1, int y1, std::uint8_t v) {
   const int dx = std::abs(x1 - x0);
   const int dy = -std::abs(y1 - y0);
@@ -74,35 +87,29 @@ int ClampToInt(double v) {
 
 void FillEllipse(CoverageMask& mask, double left, double top, double right, double bottom,
                  std::uint8_t v) {
-  const double rx = (right - left) / 2;
-  const double ry = (bottom - top) / 2;
-  if (!(rx > 0 && ry > 0)) return;
-  const double cx = (left + right) / 2;
-  const double cy = (top + bottom) / 2;
+  const Ellipse e(left, top, right, bottom);
+  if (!e.Valid()) return;
   int y0, y1;
   RowRange(mask, top, bottom, y0, y1);
   for (int y = y0; y < y1; ++y) {
-    const double h = EllipseHalfWidth(cy, rx, ry, y + 0.5);
-    if (h >= 0) SpanClosed(mask, y, cx - h, cx + h, v);
+    const double h = e.HalfWidthAt(y + 0.5);
+    if (h >= 0) SpanClosed(mask, y, e.cx - h, e.cx + h, v);
   }
 }
 
 void OutlineEllipse(CoverageMask& mask, double left, double top, double right, double bottom,
                     std::uint8_t v) {
-  const double rx = (right - left) / 2;
-  const double ry = (bottom - top) / 2;
-  if (!(rx > 0 && ry > 0)) return;
-  const double cx = (left + right) / 2;
-  const double cy = (top + bottom) / 2;
+  const Ellipse e(left, top, right, bottom);
+  if (!e.Valid()) return;
   // Span of covered units on row y as [a, b), empty when a >= b.
   auto span = [&](int y, int& a, int& b) {
-    const double h = EllipseHalfWidth(cy, rx, ry, y + 0.5);
+    const double h = e.HalfWidthAt(y + 0.5);
     if (h < 0) {
       a = b = 0;
       return;
     }
-    a = ClampToInt(std::ceil(cx - h - 0.5));
-    b = ClampToInt(std::floor(cx + h - 0.5)) + 1;
+    a = ClampToInt(std::ceil(e.cx - h - 0.5));
+    b = ClampToInt(std::floor(e.cx + h - 0.5)) + 1;
   };
   int y0, y1;
   RowRange(mask, top, bottom, y0, y1);
