@@ -8,13 +8,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/widget_translation.h"
+
 namespace morvane {
 
 namespace {
 constexpr std::string_view kSection = "Associations";
 
 QString Tr(const LanguagePack& pack, std::string_view key, std::string_view english) {
-  return QString::fromStdString(pack.text(kSection, key, english));
+  return PackText(pack, kSection, key, english);
 }
 }  // namespace
 

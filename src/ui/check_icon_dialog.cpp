@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "image/size_sets.h"
+#include "ui/widget_translation.h"
 
 namespace morvane {
 namespace {
@@ -17,7 +18,7 @@ namespace {
 constexpr std::string_view kSection = "Check icon dialog";
 
 QString Text(const LanguagePack& pack, std::string_view key, std::string_view english) {
-  return QString::fromStdString(pack.text(kSection, key, english));
+  return PackText(pack, kSection, key, english);
 }
 
 }  // namespace

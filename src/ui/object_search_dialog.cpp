@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "ui/qt_image.h"
+#include "ui/widget_translation.h"
 
 namespace morvane {
 namespace {
@@ -23,7 +24,7 @@ constexpr int kSizes[] = {16, 20, 24, 32, 40, 48, 64, 96, 128, 256};
 constexpr int kFormats[] = {1, 4, 8, 24, 32};
 
 QString Text(const LanguagePack& pack, std::string_view key, std::string_view english) {
-  return QString::fromStdString(pack.text(kSection, key, english));
+  return PackText(pack, kSection, key, english);
 }
 
 QString KindText(const LanguagePack& pack, FoundKind kind) {

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "ui/qt_image.h"
+#include "ui/widget_translation.h"
 
 namespace morvane {
 namespace {
@@ -21,7 +22,7 @@ namespace {
 constexpr std::string_view kSection = "Options dialog";
 
 QString Text(const LanguagePack& pack, std::string_view key, std::string_view english) {
-  return QString::fromStdString(pack.text(kSection, key, english));
+  return PackText(pack, kSection, key, english);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "ui/qt_image.h"
+#include "ui/widget_translation.h"
 
 namespace morvane {
 namespace {
@@ -25,7 +26,7 @@ constexpr int kGap = 6;
 constexpr std::string_view kSection = "Preview pane";
 
 QString Text(const LanguagePack& pack, std::string_view key, std::string_view english) {
-  return QString::fromStdString(pack.text(kSection, key, english));
+  return PackText(pack, kSection, key, english);
 }
 
 int Scaled(int value, int percent) {

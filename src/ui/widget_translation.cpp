@@ -214,4 +214,9 @@ void apply_hints(const LanguagePack& pack, std::string_view section, QWidget* wi
   }
 }
 
+QString PackText(const LanguagePack& pack, std::string_view section, std::string_view key,
+                 std::string_view english) {
+  return ToDisplayText(pack.text(section, key, english));
+}
+
 }  // namespace morvane

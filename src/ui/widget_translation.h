@@ -45,5 +45,8 @@ void fill_language_menu(const LanguagePack& pack, QMenu* menu);
 
 // A pack text as Qt shows it: carriage returns become line feeds.
 QString ToDisplayText(std::string_view packText);
+// The translation of key in section (english where the pack has none), as Qt shows it.
+QString PackText(const LanguagePack& pack, std::string_view section, std::string_view key,
+                 std::string_view english);
 
 }  // namespace morvane
