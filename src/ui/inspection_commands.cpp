@@ -19,64 +19,67 @@ InspectionCommands::~InspectionCommands() {
 }
 
 void InspectionCommands::SearchObject() {
-  const QString folder = host_.startFolder ? host_.startFolder() : QString();
+  const QString folder = QString::fromStdString(host_.editor.state->lastWorkingFolder);
   auto* dialog = new ObjectSearchDialog(
-      *host_.pack, folder,
+      *host_.editor.pack, folder,
       [this](const std::string& path) {
         if (host_.openPath) host_.openPath(path);
       },
-      host_.window);
+      host_.mainWindow);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->show();
 }
 
 void InspectionCommands::Options() {
-  OptionsDialog dialog(*host_.pack, host_.currentOptions(), host_.associations, host_.window);
+  OptionsDialog dialog(*host_.editor.pack, host_.currentOptions(), host_.associations,
+                       host_.mainWindow);
   if (dialog.exec() != QDialog::Accepted) return;
   const OptionsValues values = dialog.Values();
   host_.applyOptions(values);
-  values.Save(*host_.settings);
+  values.Save(*host_.editor.settings);
 }
 
 void InspectionCommands::CheckIcon() {
-  const IconWriteOptions options = host_.writeOptions ? host_.writeOptions() : IconWriteOptions{};
+  const MainWindowSettings& state = *host_.editor.state;
+  const IconWriteOptions options{state.alphaLevel, state.matteColor};
   CheckIconDialog dialog(
-      *host_.pack,
+      *host_.editor.pack,
       [this, options](const LintOptions& lint) {
-        return CheckDocument(*host_.document, options, lint);
+        return CheckDocument(*host_.editor.document, options, lint);
       },
-      host_.window);
+      host_.mainWindow);
   dialog.exec();
 }
 
 void InspectionCommands::TogglePreviewPane() {
   if (!dock_) {
     dock_ = new QDockWidget(
-        QString::fromStdString(host_.pack->text("Preview pane", "title", "Preview")), host_.window);
+        QString::fromStdString(host_.editor.pack->text("Preview pane", "title", "Preview")),
+        host_.mainWindow);
     dock_->setObjectName("PreviewPane");
-    pane_ = new PreviewPane(*host_.pack, dock_);
-    pane_->SetDocument(host_.document);
+    pane_ = new PreviewPane(*host_.editor.pack, dock_);
+    pane_->SetDocument(host_.editor.document);
     auto* scroll = new QScrollArea(dock_);
     scroll->setWidget(pane_);
     scroll->setWidgetResizable(true);
     dock_->setWidget(scroll);
-    host_.window->addDockWidget(Qt::RightDockWidgetArea, dock_);
+    host_.mainWindow->addDockWidget(Qt::RightDockWidgetArea, dock_);
     // Shares the place of the last docked panel (the fill panel) as a tab, rather than a sliver
     // beneath the panels.
     QDockWidget* last = nullptr;
-    for (QDockWidget* other : host_.window->findChildren<QDockWidget*>()) {
+    for (QDockWidget* other : host_.mainWindow->findChildren<QDockWidget*>()) {
       if (other != dock_ && !other->isHidden() && !other->isFloating() &&
-          host_.window->dockWidgetArea(other) == Qt::RightDockWidgetArea) {
+          host_.mainWindow->dockWidgetArea(other) == Qt::RightDockWidgetArea) {
         last = other;
       }
     }
     if (last) {
-      host_.window->tabifyDockWidget(last, dock_);
+      host_.mainWindow->tabifyDockWidget(last, dock_);
       dock_->raise();
       return;
     }
     // Wide enough for every column without scrolling: the strips are about real sizes.
-    host_.window->resizeDocks({dock_}, {pane_->sizeHint().width() + 24}, Qt::Horizontal);
+    host_.mainWindow->resizeDocks({dock_}, {pane_->sizeHint().width() + 24}, Qt::Horizontal);
     return;
   }
   dock_->setVisible(dock_->isHidden());

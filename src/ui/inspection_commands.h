@@ -8,11 +8,8 @@
 
 #include <QString>
 
-#include "formats/icon_image.h"
-#include "image/icon_document.h"
-#include "shell/language_pack.h"
 #include "shell/options_values.h"
-#include "shell/settings.h"
+#include "ui/editor_context.h"
 
 class QDockWidget;
 class QMainWindow;
@@ -22,15 +19,11 @@ namespace morvane {
 class PreviewPane;
 
 struct InspectionHost {
-  QMainWindow* window = nullptr;
-  IconDocument* document = nullptr;
-  const LanguagePack* pack = nullptr;
-  Settings* settings = nullptr;
+  EditorContext editor;               // the document, settings, texts and window state
+  QMainWindow* mainWindow = nullptr;  // where the preview pane docks
   std::function<bool(const std::string& path)> openPath;
-  std::function<QString()> startFolder;  // where a search starts
   std::function<OptionsValues()> currentOptions;
   std::function<void(const OptionsValues&)> applyOptions;
-  std::function<IconWriteOptions()> writeOptions;
   std::function<void()> associations;
 };
 

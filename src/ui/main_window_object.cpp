@@ -146,12 +146,9 @@ void MainWindow::RegisterViewCommands() {
 
 void MainWindow::RegisterInspectionCommands() {
   InspectionHost host;
-  host.window = this;
-  host.document = &document_;
-  host.pack = &pack_;
-  host.settings = &settings_;
+  host.editor = MakeContext();
+  host.mainWindow = this;
   host.openPath = [this](const std::string& path) { return OpenPath(path); };
-  host.startFolder = [this] { return Q(state_.lastWorkingFolder); };
   host.currentOptions = [this] {
     return OptionsValues{state_.alphaLevel, state_.matteColor, editArea_->Background(),
                          editArea_->ShowGrid(), pack_.selected_name()};
@@ -163,7 +160,6 @@ void MainWindow::RegisterInspectionCommands() {
     editArea_->SetShowGrid(v.showGrid);
     if (v.language != pack_.selected_name() && pack_.select(v.language)) Retranslate();
   };
-  host.writeOptions = [this] { return IconWriteOptions{state_.alphaLevel, state_.matteColor}; };
   host.associations = [this] { RunCommand(command::kAssociations); };
   inspection_ = std::make_unique<InspectionCommands>(std::move(host));
   Register(command::kSearchObject, [this] { inspection_->SearchObject(); });
