@@ -35,22 +35,12 @@ handover::AckCode AddHandedOverPicture(IconDocument& document, const handover::P
   const int w = static_cast<int>(picture.width);
   const int h = static_cast<int>(picture.height);
   constexpr int kSide = IconDocument::kMaxFrameSide;
-  AddResult added;
-  if ((w > kSide || h > kSide) && importLarge) {
+  if (w > kSide || h > kSide) {
     importLarge(std::move(dib));
     return handover::AckCode::kAccepted;
   }
-  if (w <= kSide && h <= kSide) {
-    added = document.AdoptFrame(std::move(dib), ColorFormat::kTrueColorAlpha);
-    if (added.Added()) document.SelectFrame(added.index);
-  } else {
-    // The longer side becomes 256; the other keeps the proportion, at least one pixel.
-    const double scale = static_cast<double>(kSide) / std::max(w, h);
-    const int fitW = std::max(1, static_cast<int>(w * scale + 0.5));
-    const int fitH = std::max(1, static_cast<int>(h * scale + 0.5));
-    added = document.AddFrame(std::min(fitW, kSide), std::min(fitH, kSide),
-                              ColorFormat::kTrueColorAlpha, &dib, true);
-  }
+  const AddResult added = document.AdoptFrame(std::move(dib), ColorFormat::kTrueColorAlpha);
+  if (added.Added()) document.SelectFrame(added.index);
   if (!added.Added()) return handover::AckCode::kRefused;
   document.SetModified(true);
   return handover::AckCode::kAccepted;

@@ -19,11 +19,11 @@ namespace morvane {
 // it (later, so that the sender is answered at once).
 using LargePictureImport = std::function<void(CDib&&)>;
 
-// Adds the picture as a new, selected true-colour-with-alpha image. A picture larger than an
-// image may be goes to importLarge; without one it is scaled down to fit 256 x 256, keeping its
-// proportions. kRefused when the document can take no further image.
+// Adds the picture as a new, selected true-colour-with-alpha image; a picture larger than an
+// image may be goes to importLarge instead. kRefused when the document can take no further
+// image.
 handover::AckCode AddHandedOverPicture(IconDocument& document, const handover::Picture& picture,
-                                       const LargePictureImport& importLarge = {});
+                                       const LargePictureImport& importLarge);
 
 handover::Picture PictureFromDib(const CDib& image);
 handover::Picture PictureFromQImage(const QImage& image);
