@@ -58,14 +58,19 @@ struct EncodedImage {
   Result<std::size_t> written = std::size_t{0};
 };
 
-// Every image encoded on its own, several at once; each is independent of the others.
+// Every image encoded on its own, each independent of the others: several at once for larger
+// icons, on the calling thread for small ones.
 std::vector<EncodedImage> EncodeImages(std::span<const IconFrameRef> frames,
                                        const IconWriteOptions& options) {
   std::vector<EncodedImage> images(frames.size());
-  ParallelFor(frames.size(), [&](std::size_t i) {
-    images[i].written =
-        WriteIconImage(*frames[i].image, WrittenBitsOf(frames[i].format), images[i].bytes, options);
-  });
+  const unsigned threads = PixelCount(frames) >= kParallelPixels ? 0 : 1;
+  ParallelFor(
+      frames.size(),
+      [&](std::size_t i) {
+        images[i].written = WriteIconImage(*frames[i].image, WrittenBitsOf(frames[i].format),
+                                           images[i].bytes, options);
+      },
+      threads);
   return images;
 }
 
@@ -92,20 +97,12 @@ Status WriteAll(std::vector<std::uint8_t>& out, std::span<const IconFrameRef> fr
   for (const IconFrameRef& frame : frames) {
     WriteEntry(sink, *frame.image, WrittenBitsOf(frame.format), cursor, hotspotX, hotspotY, 0, 0);
   }
-  std::vector<EncodedImage> encoded;
-  if (frames.size() > 1 && PixelCount(frames) >= kParallelPixels) {
-    encoded = EncodeImages(frames, options);
-  }
+  std::vector<EncodedImage> encoded = EncodeImages(frames, options);
   for (std::size_t i = 0; i < frames.size(); ++i) {
     const std::size_t offset = out.size() - start;
-    Result<std::size_t> written = std::size_t{0};
-    if (encoded.empty()) {
-      written = WriteIconImage(*frames[i].image, WrittenBitsOf(frames[i].format), out, options);
-    } else {
-      written = std::move(encoded[i].written);
-      out.insert(out.end(), encoded[i].bytes.begin(), encoded[i].bytes.end());
-    }
+    const Result<std::size_t>& written = encoded[i].written;
     if (!written.ok()) return FrameError(i, written.status());
+    out.insert(out.end(), encoded[i].bytes.begin(), encoded[i].bytes.end());
     if (out.size() - start > 0xFFFFFFFFu) {
       return FrameError(i, {ErrorCode::kTooLarge, "file over 4 GiB"});
     }
