@@ -3,6 +3,7 @@
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QScrollArea>
+#include <QTimer>
 
 #include "shell/document_check.h"
 #include "ui/check_icon_dialog.h"
@@ -74,8 +75,14 @@ void InspectionCommands::TogglePreviewPane() {
       }
     }
     if (last) {
+      // The panels keep their width: the pane scrolls rather than squeezing the edit area.
+      const int width = last->width();
       host_.mainWindow->tabifyDockWidget(last, dock_);
-      dock_->raise();
+      // The tab bar is built once the layout has run; raising before that leaves it behind.
+      QTimer::singleShot(0, dock_, [window = host_.mainWindow, dock = dock_, width] {
+        dock->raise();
+        window->resizeDocks({dock}, {width}, Qt::Horizontal);
+      });
       return;
     }
     // Wide enough for every column without scrolling: the strips are about real sizes.
